@@ -1,0 +1,42 @@
+#include "app/book.h"
+
+#include "runtime/application.h"
+#include "runtime/messagebox.h"
+#include "runtime/registry.h"
+#include "runtime/transaction.h"
+
+void book::create()
+{
+    rt::application().appName = QStringLiteral("book");
+    rt::message() = rt::Message{};
+}
+
+bool book::open(const QString &)
+{
+    rt::Transaction &sqlca = rt::sqlca();
+    sqlca.DBMS = QStringLiteral("ODBC");
+    sqlca.AutoCommit = false;
+    sqlca.DBParm = QStringLiteral("ConnectString='DSN=vemka;PWD=pelvok3864'");
+    sqlca.connect();
+    if (sqlca.SQLCode != 0) {
+        rt::messageBox(QStringLiteral("数据库连接失败"), sqlca.SQLErrText);
+        return false;
+    }
+    connected_ = true;
+
+    if (rt::windows().hasClass(QStringLiteral("w_flash")))
+        rt::windows().open(QStringLiteral("w_flash"));
+    // Every frame toolbar of the run is made with user control off.
+    rt::application().toolbarUserControl = false;
+    return true;
+}
+
+void book::close()
+{
+    if (!connected_)
+        return;
+    rt::sqlca().disconnect();
+    connected_ = false;
+}
+
+void book::destroy() { rt::message() = rt::Message{}; }

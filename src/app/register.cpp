@@ -1,0 +1,9 @@
+#include "app/register.h"
+
+namespace app {
+
+void registerWindows()
+{
+}
+
+} // namespace app

@@ -1,0 +1,4 @@
+#pragma once
+
+// Registers every window class of the program under its name.
+void registerWindowClasses();

@@ -1,0 +1,9 @@
+#include "kit/register.h"
+
+namespace kit {
+
+void registerWindows()
+{
+}
+
+} // namespace kit

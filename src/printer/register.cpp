@@ -1,0 +1,9 @@
+#include "printer/register.h"
+
+namespace printer {
+
+void registerWindows()
+{
+}
+
+} // namespace printer

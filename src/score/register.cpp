@@ -1,0 +1,9 @@
+#include "score/register.h"
+
+namespace score {
+
+void registerWindows()
+{
+}
+
+} // namespace score

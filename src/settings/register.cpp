@@ -1,0 +1,9 @@
+#include "settings/register.h"
+
+namespace settings {
+
+void registerWindows()
+{
+}
+
+} // namespace settings

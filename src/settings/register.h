@@ -1,0 +1,8 @@
+#pragma once
+
+namespace settings {
+
+// Registers this folder's window classes under their names.
+void registerWindows();
+
+} // namespace settings

@@ -1,0 +1,9 @@
+#include "tools/register.h"
+
+namespace tools {
+
+void registerWindows()
+{
+}
+
+} // namespace tools
