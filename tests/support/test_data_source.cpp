@@ -45,24 +45,44 @@ bool loadCsv(QSqlDatabase &db, const QString &file, const QString &table, QStrin
 
 } // namespace
 
-TestDataSource::TestDataSource(Content content, const QString &dsn)
+namespace {
+
+// The process's own folder with its odbc.ini; ODBCINI points at it for the whole process.
+QTemporaryDir &processFolder()
+{
+    static QTemporaryDir dir;
+    static const bool written = [] {
+        QFile ini(dir.filePath(QStringLiteral("odbc.ini")));
+        if (!ini.open(QIODevice::WriteOnly | QIODevice::Text))
+            return false;
+        QTextStream(&ini) << "[vemka]\nDriver=" << sqliteDriver() << "\nDatabase="
+                          << dir.filePath(QStringLiteral("vemka.db")) << "\nTimeout=1000\nNoCreat=1\n";
+        qputenv("ODBCINI", dir.filePath(QStringLiteral("odbc.ini")).toLocal8Bit());
+        return true;
+    }();
+    Q_UNUSED(written);
+    return dir;
+}
+
+void removeFiles(const QString &db)
+{
+    for (const char *suffix : {"", "-journal", "-wal", "-shm"})
+        QFile::remove(db + QLatin1String(suffix));
+}
+
+} // namespace
+
+TestDataSource::TestDataSource(Content content)
     : connection_(QStringLiteral("fixture-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
 {
-    hadOdbcIni_ = qEnvironmentVariableIsSet("ODBCINI");
-    previousOdbcIni_ = qgetenv("ODBCINI");
-    if (!dir_.isValid()) {
+    if (!processFolder().isValid()) {
         error_ = QStringLiteral("no temporary folder");
         return;
     }
-    QFile ini(iniPath());
-    if (!ini.open(QIODevice::WriteOnly | QIODevice::Text)) {
-        error_ = QStringLiteral("cannot write odbc.ini");
+    disconnectSqlca();
+    removeFiles(databasePath());
+    if (content == NoDatabase)
         return;
-    }
-    QTextStream(&ini) << "[" << dsn << "]\nDriver=" << sqliteDriver() << "\nDatabase=" << databasePath()
-                      << "\nTimeout=1000\n";
-    ini.close();
-    qputenv("ODBCINI", iniPath().toLocal8Bit());
 
     {
         QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connection_);
@@ -108,17 +128,19 @@ TestDataSource::~TestDataSource()
         QSqlDatabase::database(connection_, false).close();
         QSqlDatabase::removeDatabase(connection_);
     }
-    if (hadOdbcIni_)
-        qputenv("ODBCINI", previousOdbcIni_);
-    else
-        qunsetenv("ODBCINI");
+    removeFiles(databasePath());
 }
 
-QString TestDataSource::databasePath() const { return dir_.filePath(QStringLiteral("vemka.db")); }
-QString TestDataSource::iniPath() const { return dir_.filePath(QStringLiteral("odbc.ini")); }
+QString TestDataSource::folder() const { return processFolder().path(); }
+QString TestDataSource::databasePath() const { return processFolder().filePath(QStringLiteral("vemka.db")); }
+QString TestDataSource::iniPath() const { return processFolder().filePath(QStringLiteral("odbc.ini")); }
 
 bool TestDataSource::exec(const QString &sql, const QVariantList &params)
 {
+    if (!QSqlDatabase::contains(connection_)) {
+        error_ = QStringLiteral("no database file");
+        return false;
+    }
     QSqlQuery q(QSqlDatabase::database(connection_));
     q.prepare(sql);
     for (const QVariant &p : params)
@@ -132,6 +154,8 @@ bool TestDataSource::exec(const QString &sql, const QVariantList &params)
 
 QVariant TestDataSource::scalar(const QString &sql, const QVariantList &params)
 {
+    if (!QSqlDatabase::contains(connection_))
+        return QVariant();
     QSqlQuery q(QSqlDatabase::database(connection_));
     q.prepare(sql);
     for (const QVariant &p : params)
@@ -166,7 +190,9 @@ void TestDataSource::disconnectSqlca()
 
 void TestDataSource::removeDatabaseFile()
 {
-    if (QSqlDatabase::contains(connection_))
+    if (QSqlDatabase::contains(connection_)) {
         QSqlDatabase::database(connection_, false).close();
-    QFile::remove(databasePath());
+        QSqlDatabase::removeDatabase(connection_);
+    }
+    removeFiles(databasePath());
 }

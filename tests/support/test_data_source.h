@@ -1,15 +1,18 @@
 #pragma once
-// A private data source named vemka for one test: a fresh SQLite file in a temporary folder, with the
-// program's schema and default weight limits, reached through the SQLite ODBC driver by an odbc.ini
-// of its own (ODBCINI points at it while the fixture lives).
+// A private data source named vemka for one test: a fresh SQLite file with the program's schema and
+// default weight limits, reached through the SQLite ODBC driver by an odbc.ini of the test's own.
+// The driver manager reads a data source's definition once per process, so every fixture of a process
+// uses the same odbc.ini and file path; each fixture starts the file afresh. One fixture at a time.
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariantList>
 
 class TestDataSource {
 public:
-    enum Content { Empty, SchemaOnly, SchemaAndWeights };
-    explicit TestDataSource(Content content = SchemaAndWeights, const QString &dsn = QStringLiteral("vemka"));
+    // NoDatabase: no file at all, so connecting fails with the driver's text (the data source does not
+    // create a missing file). Empty: a file without tables.
+    enum Content { NoDatabase, Empty, SchemaOnly, SchemaAndWeights };
+    explicit TestDataSource(Content content = SchemaAndWeights);
     ~TestDataSource();
     TestDataSource(const TestDataSource &) = delete;
     TestDataSource &operator=(const TestDataSource &) = delete;
@@ -18,7 +21,7 @@ public:
     QString error() const { return error_; }
     QString databasePath() const;
     QString iniPath() const;
-    QString folder() const { return dir_.path(); }
+    QString folder() const;
 
     // Statements on the file through a connection of the fixture's own, committed at once.
     bool exec(const QString &sql, const QVariantList &params = {});
@@ -35,8 +38,5 @@ public:
 
 private:
     QString connection_;
-    QTemporaryDir dir_;
     QString error_;
-    QByteArray previousOdbcIni_;
-    bool hadOdbcIni_ = false;
 };
