@@ -1,5 +1,6 @@
 // The graduation score of both windows, in exact tenths, with the cap of the fourth-year window.
 #include "common/graduation.h"
+#include "common/year_total.h"
 
 #include <QTest>
 
@@ -15,6 +16,8 @@ class GraduationCoreTest : public QObject {
 private slots:
     void score_data();
     void score();
+    void absenceLowersTheTermButNotTheGrade();
+    void bonusesAboveTheCapCountAsHundred();
     void tenthsRoundToNearest_data();
     void tenthsRoundToNearest();
 };
@@ -90,6 +93,46 @@ void GraduationCoreTest::score()
         QVERIFY(!r.grade.color.has_value());
     else
         QCOMPARE(r.grade.color.value_or(-1), color);
+}
+
+namespace {
+// A fourth-year total from the fixed items and three optional ones.
+common::YearTotalInput yearInput(float s, float f, float t, float five, float z)
+{
+    using common::TestItem;
+    common::YearTotalInput in;
+    for (auto [item, score] : {std::pair{TestItem::HeightStandardWeight, s}, {TestItem::VitalCapacityIndex, f},
+                               {TestItem::StepTest, t}, {TestItem::Run50, five}, {TestItem::SitAndReach, z}}) {
+        in.scores[common::indexOf(item)] = score;
+        in.counted[common::indexOf(item)] = true;
+    }
+    return in;
+}
+} // namespace
+
+void GraduationCoreTest::absenceLowersTheTermButNotTheGrade()
+{
+    common::YearTotalInput in = yearInput(15, 13, 20, 20, 12); // 80
+    in.absence = true;
+    const common::YearTotal year = common::yearTotal(in);
+    QCOMPARE(year.score, 59);
+    QCOMPARE(year.grade.word, QStringLiteral("不及格"));
+
+    const GraduationResult r = common::fourthYearGraduation(90, 90, 90, year.score);
+    QCOMPARE(r.score, 74);
+    QCOMPARE(r.grade.word, QStringLiteral("及格"));
+    QCOMPARE(r.grade.color.value_or(-1), common::kGradeGreen);
+}
+
+void GraduationCoreTest::bonusesAboveTheCapCountAsHundred()
+{
+    common::YearTotalInput in = yearInput(15, 15, 20, 30, 20); // 100
+    in.bonus = {true, true, true, true};
+    const common::YearTotal year = common::yearTotal(in);
+    QCOMPARE(year.score, 120);
+    QCOMPARE(common::fourthYearGraduation(90, 90, 90, year.score).score, 95);
+    // Typed into the graduation window the same 120 is not capped.
+    QCOMPARE(common::graduation(90, 90, 90, float(year.score)).score, 105);
 }
 
 void GraduationCoreTest::tenthsRoundToNearest_data()
