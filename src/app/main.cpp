@@ -1,4 +1,5 @@
 #include "app/book.h"
+#include "app/pictures.h"
 #include "app/window_classes.h"
 #include "runtime/fonts.h"
 
@@ -9,6 +10,7 @@ int main(int argc, char *argv[])
 {
     QApplication qapp(argc, argv);
     rt::installFontSubstitutions();
+    QApplication::setWindowIcon(pictures::appIcon());
     registerWindowClasses();
 
     book app;

@@ -1,0 +1,7 @@
+#include "app/globals.h"
+
+bool &button_flag()
+{
+    static bool flag = false;
+    return flag;
+}

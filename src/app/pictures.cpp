@@ -1,0 +1,46 @@
+#include "app/pictures.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+// The pictures live in this static library: their registration must be pulled in explicitly.
+static void initShellResources()
+{
+    static const bool done = [] {
+        Q_INIT_RESOURCE(shell);
+        return true;
+    }();
+    (void)done;
+}
+
+namespace pictures {
+
+namespace {
+QString resourceOf(const QString &name)
+{
+    initShellResources();
+    if (name.endsWith(QLatin1Char('!')))
+        return QStringLiteral(":/stock/%1.png").arg(name.chopped(1));
+    // Library pictures are stored under their base name, as PNG or (photographs) JPEG.
+    const QString base = QStringLiteral(":/library/") + QFileInfo(name).completeBaseName().toLower();
+    const QString png = base + QStringLiteral(".png");
+    return QFile::exists(png) ? png : base + QStringLiteral(".jpg");
+}
+} // namespace
+
+QPixmap picture(const QString &name)
+{
+    if (name.isEmpty())
+        return {};
+    return QPixmap(resourceOf(name));
+}
+
+QIcon icon(const QString &name)
+{
+    const QPixmap pixmap = picture(name);
+    return pixmap.isNull() ? QIcon() : QIcon(pixmap);
+}
+
+QIcon appIcon() { return icon(QStringLiteral("AppIcon!")); }
+
+} // namespace pictures

@@ -1,0 +1,73 @@
+#include "app/w_about.h"
+
+#include "app/pictures.h"
+#include "runtime/colors.h"
+#include "runtime/fonts.h"
+#include "runtime/units.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+struct Line {
+    const char *name;
+    const char *text;
+    int x, y, width, height;
+    int points;
+    int weight;
+    long color;
+};
+
+// The support team's contact data.
+constexpr Line kLines[] = {
+    {"st_1", "如有技术问题或新功能建议，请与 Fitmarkel 技术支持组联系。", 55, 80, 2034, 72, 10, 700, rt::rgb(0, 0, 255)},
+    {"st_3", "地址：学院路 1 号 体育教研室 Fitmarkel 技术支持组  联系人：李老师  邮编：100000", 64, 208, 1902, 72, 10, 400,
+     rt::syscolor::Desktop},
+    {"st_5", "手机：130 0000 0000", 64, 332, 1262, 72, 10, 700, rt::rgb(0, 0, 255)},
+    {"st_4", "电话：010-0000 0000", 64, 440, 1262, 72, 10, 700, rt::rgb(0, 0, 255)},
+    {"st_2", "E_Mail:    support@fitmarkel.example.org", 64, 556, 1038, 72, 12, 700, rt::syscolor::LinkColor},
+    {"st_10", "软件升级：", 64, 692, 379, 72, 10, 400, rt::rgb(255, 0, 255)},
+};
+
+} // namespace
+
+w_about::w_about(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+{
+    setWindowIcon(pictures::appIcon());
+    rt::setBackColor(this, rt::syscolor::ButtonFace);
+    rt::sizeWindow(this, 2181, 820, false);
+
+    for (const Line &line : kLines) {
+        auto *label = new QLabel(QString::fromUtf8(line.text), this);
+        label->setObjectName(QString::fromUtf8(line.name));
+        label->setFont(rt::font(QStringLiteral("Arial"), line.points, line.weight));
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        rt::setTextColor(label, line.color);
+        rt::placeControl(label, line.x, line.y, line.width, line.height);
+    }
+
+    auto *shl_1 = new QLabel(this);
+    shl_1->setObjectName(QStringLiteral("shl_1"));
+    QFont linkFont = rt::font(QStringLiteral("Arial"), 12, 400);
+    linkFont.setUnderline(true);
+    shl_1->setFont(linkFont);
+    const QString linkColor = rt::color(rt::syscolor::LinkColor).name();
+    shl_1->setText(QStringLiteral("<a href=\"%1\" style=\"color:%2\">Fitmarkel 软件升级站</a>").arg(upgradeUrl(), linkColor));
+    shl_1->setTextFormat(Qt::RichText);
+    shl_1->setOpenExternalLinks(true);
+    shl_1->setFocusPolicy(Qt::NoFocus);
+    shl_1->setCursor(Qt::PointingHandCursor);
+    shl_1->setToolTip(upgradeUrl());
+    rt::placeControl(shl_1, 480, 684, 1221, 92);
+
+    auto *cb_1 = new QPushButton(QStringLiteral("关闭(&X)"), this);
+    cb_1->setObjectName(QStringLiteral("cb_1"));
+    cb_1->setFont(rt::font(QStringLiteral("Arial"), 9, 400));
+    cb_1->setAutoDefault(false);
+    rt::placeControl(cb_1, 1792, 680, 302, 80);
+    connect(cb_1, &QPushButton::clicked, this, &QWidget::close);
+    cb_1->setFocus();
+    setFocusProxy(cb_1);
+    rt::centerOnScreen(this);
+}
