@@ -1,0 +1,202 @@
+#include "cups_scheduler.h"
+
+#include <cups/cups.h>
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <QThread>
+
+#include <csignal>
+#include <sys/types.h>
+
+namespace {
+
+constexpr int start_timeout_ms = 20000;
+constexpr int stop_timeout_ms = 10000;
+constexpr int tool_timeout_ms = 30000;
+
+QString findTool(const QString& name)
+{
+    return QStandardPaths::findExecutable(name, {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin"),
+                                                 QStringLiteral("/sbin"), QStringLiteral("/bin")});
+}
+
+bool writeFile(const QString& fileName, const QString& text)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        return false;
+    return file.write(text.toUtf8()) >= 0;
+}
+
+} // namespace
+
+CupsScheduler::CupsScheduler()
+    : m_dir(QDir::tempPath() + QStringLiteral("/fmcups-XXXXXX"))
+{
+}
+
+CupsScheduler::~CupsScheduler()
+{
+    stop();
+}
+
+QString CupsScheduler::path(const QString& relative) const
+{
+    return m_dir.path() + QLatin1Char('/') + relative;
+}
+
+QString CupsScheduler::socketPath() const { return path(QStringLiteral("cups.sock")); }
+QString CupsScheduler::homePath() const { return path(QStringLiteral("home")); }
+QString CupsScheduler::userOptionsPath() const { return homePath() + QStringLiteral("/.cups/lpoptions"); }
+
+QString CupsScheduler::logTail() const
+{
+    QFile log(path(QStringLiteral("log/error_log")));
+    if (!log.open(QIODevice::ReadOnly))
+        return QString();
+    return QString::fromUtf8(log.readAll().right(2000));
+}
+
+bool CupsScheduler::start()
+{
+    if (!m_dir.isValid()) {
+        m_error = QStringLiteral("no temporary directory");
+        return false;
+    }
+    // The scheduler runs as root and hands its children to the lp user: the folders must be reachable.
+    QFile::setPermissions(m_dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                            | QFileDevice::ReadGroup | QFileDevice::ExeGroup
+                                            | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    for (const char* folder : {"etc", "spool/tmp", "cache", "state", "log", "home"})
+        if (!QDir().mkpath(path(QLatin1String(folder)))) {
+            m_error = QStringLiteral("cannot create %1").arg(QLatin1String(folder));
+            return false;
+        }
+
+    const QString cupsd = findTool(QStringLiteral("cupsd"));
+    if (cupsd.isEmpty()) {
+        m_error = QStringLiteral("cupsd not installed (package cups-daemon)");
+        return false;
+    }
+
+    const QString conf = QStringLiteral(
+        "Listen %1\n"
+        "LogLevel warn\n"
+        "Browsing No\n"
+        "BrowseLocalProtocols none\n"
+        "DefaultAuthType None\n"
+        "WebInterface No\n"
+        "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+        "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
+        "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n")
+                             .arg(socketPath());
+    // No User/Group lines: cupsd refuses root there and keeps its default unprivileged user for children.
+    const QString files = QStringLiteral(
+        "FileDevice Yes\n"
+        "SystemGroup root\n"
+        "ServerRoot %1/etc\n"
+        "RequestRoot %1/spool\n"
+        "TempDir %1/spool/tmp\n"
+        "CacheDir %1/cache\n"
+        "StateDir %1/state\n"
+        "AccessLog %1/log/access_log\n"
+        "ErrorLog %1/log/error_log\n"
+        "PageLog %1/log/page_log\n"
+        "Printcap %1/printcap\n")
+                              .arg(m_dir.path());
+    if (!writeFile(path(QStringLiteral("etc/cupsd.conf")), conf)
+        || !writeFile(path(QStringLiteral("etc/cups-files.conf")), files)) {
+        m_error = QStringLiteral("cannot write the configuration");
+        return false;
+    }
+
+    // This process and every tool it starts reach only the private scheduler and the private options.
+    qputenv("CUPS_SERVER", socketPath().toUtf8());
+    qputenv("CUPS_SERVERROOT", path(QStringLiteral("etc")).toUtf8());
+    qputenv("HOME", homePath().toUtf8());
+    qunsetenv("LPDEST");
+    qunsetenv("PRINTER");
+    cupsSetServer(socketPath().toUtf8().constData());
+
+    m_process.setProcessChannelMode(QProcess::MergedChannels);
+    m_process.start(cupsd, {QStringLiteral("-f"), QStringLiteral("-c"), path(QStringLiteral("etc/cupsd.conf")),
+                            QStringLiteral("-s"), path(QStringLiteral("etc/cups-files.conf"))});
+    if (!m_process.waitForStarted(start_timeout_ms)) {
+        m_error = QStringLiteral("cupsd did not start: %1").arg(m_process.errorString());
+        return false;
+    }
+    m_pid = m_process.processId();
+
+    const QDeadlineTimer deadline(start_timeout_ms);
+    while (!deadline.hasExpired()) {
+        if (m_process.state() != QProcess::Running) {
+            m_error = QStringLiteral("cupsd ended: %1 %2").arg(QString::fromUtf8(m_process.readAll()), logTail());
+            return false;
+        }
+        http_t* http = httpConnect2(socketPath().toUtf8().constData(), 0, nullptr, AF_UNSPEC,
+                                    HTTP_ENCRYPTION_NEVER, 1, 1000, nullptr);
+        if (http) {
+            httpClose(http);
+            return true;
+        }
+        QThread::msleep(100);
+    }
+    m_error = QStringLiteral("cupsd did not answer within %1 ms: %2").arg(start_timeout_ms).arg(logTail());
+    stop();
+    return false;
+}
+
+bool CupsScheduler::isRunning() const
+{
+    return m_pid > 0 && ::kill(pid_t(m_pid), 0) == 0;
+}
+
+bool CupsScheduler::stop()
+{
+    if (m_process.state() == QProcess::NotRunning)
+        return true;
+    ::kill(pid_t(m_pid), SIGTERM);
+    if (!m_process.waitForFinished(stop_timeout_ms)) {
+        ::kill(pid_t(m_pid), SIGKILL);
+        m_process.waitForFinished(stop_timeout_ms);
+    }
+    return m_process.state() == QProcess::NotRunning;
+}
+
+bool CupsScheduler::run(const QString& tool, const QStringList& arguments)
+{
+    const QString program = findTool(tool);
+    if (program.isEmpty()) {
+        m_error = QStringLiteral("%1 not installed (package cups-client)").arg(tool);
+        return false;
+    }
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(tool_timeout_ms)) {
+        process.kill();
+        process.waitForFinished(stop_timeout_ms);
+        m_error = QStringLiteral("%1 did not finish").arg(tool);
+        return false;
+    }
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        m_error = QStringLiteral("%1 %2 failed: %3").arg(tool, arguments.join(QLatin1Char(' ')),
+                                                       QString::fromUtf8(process.readAll()));
+        return false;
+    }
+    return true;
+}
+
+bool CupsScheduler::addQueue(const QString& name, const QString& ppd, const QStringList& extra)
+{
+    QStringList arguments{QStringLiteral("-p"), name, QStringLiteral("-E"), QStringLiteral("-v"),
+                          QStringLiteral("file:///dev/null")};
+    if (ppd.isEmpty())
+        arguments << QStringLiteral("-m") << QStringLiteral("raw");
+    else
+        arguments << QStringLiteral("-P") << ppd;
+    return run(QStringLiteral("lpadmin"), arguments + extra);
+}
