@@ -1,6 +1,7 @@
 #include "printer/cups_platform.h"
 
 #include "printer/lpoptions.h"
+#include "printer/n_printer.h"
 
 #include <cups/cups.h>
 
@@ -19,32 +20,26 @@ namespace printer {
 
 namespace {
 
-// Win32 values of the printer records.
-constexpr std::uint32_t attribute_default = 0x4;
-constexpr std::uint32_t attribute_shared = 0x8;
-constexpr std::uint32_t attribute_network = 0x10;
-constexpr std::uint32_t attribute_local = 0x40;
-constexpr std::uint32_t attribute_work_offline = 0x400;
-constexpr std::uint32_t attribute_raw_only = 0x1000;
+using c = n_printer;
 
+constexpr std::uint32_t attribute_default = c::printer_attribute_default;
+constexpr std::uint32_t attribute_shared = c::printer_attribute_shared;
+constexpr std::uint32_t attribute_network = c::printer_attribute_network;
+constexpr std::uint32_t attribute_local = c::printer_attribute_local;
+constexpr std::uint32_t attribute_work_offline = c::printer_attribute_work_offline;
+constexpr std::uint32_t attribute_raw_only = c::printer_attribute_raw_only;
+
+// Status words of the printer record.
 constexpr std::uint32_t status_paused = 0x1;
 constexpr std::uint32_t status_printing = 0x400;
 
-constexpr std::uint32_t field_orientation = 0x1;
-constexpr std::uint32_t field_papersize = 0x2;
-constexpr std::uint32_t field_paperlength = 0x4;
-constexpr std::uint32_t field_paperwidth = 0x8;
-constexpr std::uint32_t paper_fields = field_orientation | field_papersize | field_paperlength | field_paperwidth;
+constexpr std::uint32_t field_orientation = c::dm_orientation;
+constexpr std::uint32_t field_papersize = c::dm_papersize;
+constexpr std::uint32_t paper_fields = c::dm_orientation | c::dm_papersize | c::dm_paperlength | c::dm_paperwidth;
 
-constexpr std::uint16_t paper_user = 256;
-constexpr std::uint16_t orient_portrait = 1;
-constexpr std::uint16_t orient_landscape = 2;
-
-constexpr std::uint32_t psd_inthousandthsofinches = 0x4;
-constexpr std::uint32_t psd_inhundredthsofmillimeters = 0x8;
-constexpr std::uint32_t pd_noselection = 0x4;
-constexpr std::uint32_t pd_nopagenums = 0x8;
-constexpr std::uint32_t pd_disableprinttofile = 0x80000;
+constexpr std::uint16_t paper_user = c::dmpaper_user;
+constexpr std::uint16_t orient_portrait = c::dmorient_portrait;
+constexpr std::uint16_t orient_landscape = c::dmorient_landscape;
 
 // printer-state-reasons keywords (without their -error/-warning/-report suffix) and their status bits.
 struct ReasonBit {
@@ -468,13 +463,13 @@ bool CupsPlatform::printDlg(PrintDlg& record)
 {
     QPrinter printer;
     QPrintDialog dialog(&printer, record.hwndOwner);
-    if (record.flags & pd_noselection)
+    if (record.flags & c::pd_noselection)
         dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
-    if (record.flags & pd_nopagenums) {
+    if (record.flags & c::pd_nopagenums) {
         dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
         dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     }
-    if (record.flags & pd_disableprinttofile)
+    if (record.flags & c::pd_disableprinttofile)
         dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     if (dialog.exec() != QDialog::Accepted)
         return false;
@@ -490,9 +485,9 @@ bool CupsPlatform::pageSetupDlg(PageSetupDlg& record)
         return false;
     takeChoice(*this, printer, record.hDevMode, record.hDevNames);
     QMarginsF margins;
-    if (record.flags & psd_inhundredthsofmillimeters)
+    if (record.flags & c::psd_inhundredthsofmillimeters)
         margins = printer.pageLayout().margins(QPageLayout::Millimeter) * 100.0;
-    else if (record.flags & psd_inthousandthsofinches)
+    else if (record.flags & c::psd_inthousandthsofinches)
         margins = printer.pageLayout().margins(QPageLayout::Inch) * 1000.0;
     record.rtMargin.left = std::int32_t(std::lround(margins.left()));
     record.rtMargin.top = std::int32_t(std::lround(margins.top()));

@@ -40,6 +40,12 @@ public:
     bool documentReadFails = false;
     std::function<bool(printer::PrintDlg&)> printDialog;
     std::function<bool(printer::PageSetupDlg&)> pageDialog;
+    std::optional<QString> deviceEntry;
+
+    QString profileString(const QString& section, const QString& key, const QString& defaultText) override
+    {
+        return deviceEntry ? *deviceEntry : CupsPlatform::profileString(section, key, defaultText);
+    }
 
     std::optional<printer::PrinterInfo2> getPrinter(printer::PrinterHandle& handle) override
     {
@@ -121,6 +127,8 @@ private slots:
     void setDefaultReadBack();
     void setDefaultRefused();
     void defaultDeviceEntry();
+    void defaultPrinterFromEntry_data();
+    void defaultPrinterFromEntry();
 
     void stringFromBlob_data();
     void stringFromBlob();
@@ -135,6 +143,9 @@ private slots:
     void pageSetupCancelKeepsMargins();
     void realPrintDialogAccepted();
     void realPageSetupDialogAccepted();
+
+    // Last: removes the queues.
+    void emptySpoolerListsNothing();
 
 private:
     QString userOptions() const;
@@ -507,6 +518,26 @@ void tst_printer::defaultDeviceEntry()
     QCOMPARE(object.of_getpbprinter(), raw);
 }
 
+void tst_printer::defaultPrinterFromEntry_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("name, driver and port") << "fm_alpha,Generic PostScript Printer,file:///dev/null" << alpha;
+    QTest::newRow("no entry") << "" << "";
+    QTest::newRow("entry without a comma") << "fm_beta" << beta;
+    QTest::newRow("entry beginning with a comma") << ",driver,port" << "";
+    QTest::newRow("name with a comma is cut at it") << "fm,comma,driver,port" << "fm";
+}
+
+void tst_printer::defaultPrinterFromEntry()
+{
+    QFETCH(QString, entry);
+    TestPlatform platform;
+    platform.deviceEntry = entry;
+    n_printer object(platform);
+    QTEST(object.of_getpbprinter(), "name");
+}
+
 void tst_printer::stringFromBlob_data()
 {
     QTest::addColumn<QByteArray>("source");
@@ -729,6 +760,17 @@ void tst_printer::realPageSetupDialogAccepted()
     QCOMPARE(top, qint32(qRound(mm.top() * 100)));
     QCOMPARE(bottom, qint32(qRound(mm.bottom() * 100)));
     QCOMPARE(object.of_getpbprinter(), alpha);
+}
+
+void tst_printer::emptySpoolerListsNothing()
+{
+    for (const QString& name : {alpha, beta, raw})
+        QVERIFY2(m_cups.run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), name}), qPrintable(m_cups.error()));
+    n_printer object;
+    QStringList list{"kept"};
+    QCOMPARE(object.of_getprinterlist(list), 0);
+    QCOMPARE(list, QStringList{"kept"});
+    QCOMPARE(object.of_getpbprinter(), QString());
 }
 
 QTEST_MAIN(tst_printer)
