@@ -1,0 +1,679 @@
+// The year score windows of years 1 to 3 on a real data source: the opening loop, scoring on leaving
+// a field, the sex change, the settings button and the failure messages.
+#include "common/item_selection.h"
+#include "runtime/fonts.h"
+#include "runtime/messagebox.h"
+#include "runtime/registry.h"
+#include "runtime/transaction.h"
+#include "score/my_maskedit.h"
+#include "score/register.h"
+#include "score/year_score_window.h"
+#include "settings_stand_in.h"
+#include "test_data_source.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+#include <memory>
+
+using score::YearScoreWindow;
+
+namespace {
+
+using Flags = QMap<QString, QString>;
+
+// Writes the year's settings row as a settings window does: through sqlca, committed.
+void saveRow(int year, const Flags &overrides = {}, const QString &others = QStringLiteral("1"))
+{
+    const QString code = common::studyYearCode(year);
+    rt::Transaction &tr = rt::sqlca();
+    tr.execute(QStringLiteral("DELETE FROM xmsz WHERE nj = ?"), {code});
+    QStringList columns{QStringLiteral("nj")};
+    QVariantList values{code};
+    for (const char *c : common::kItemFlagColumns) {
+        columns << QLatin1String(c);
+        values << overrides.value(QLatin1String(c), others);
+    }
+    QStringList marks;
+    for (int i = 0; i < columns.size(); ++i)
+        marks << QStringLiteral("?");
+    tr.execute(QStringLiteral("INSERT INTO xmsz (%1) VALUES (%2)").arg(columns.join(u','), marks.join(u',')), values);
+    tr.commit();
+}
+
+void runOnSqlca(const QString &sql)
+{
+    rt::sqlca().execute(sql);
+    rt::sqlca().commit();
+}
+
+template <typename T = my_maskedit> T *child(QWidget *w, const char *name)
+{
+    return w->findChild<T *>(QLatin1String(name));
+}
+
+QString shown(QWidget *w, const char *name) { return child<QLineEdit>(w, name)->text(); }
+
+} // namespace
+
+class TestYearScoreWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+
+    void openingLoop_data();
+    void openingLoop();
+    void openingRetrievalError();
+    void openingWithRow();
+
+    void enterWalksInputsAndScores();
+    void clickElsewhereScoresUnchangedField();
+    void heightAndWeightRescore();
+    void missingWeightMessage_data();
+    void missingWeightMessage();
+    void weightLimitRowMissing();
+    void weightLimitQueryFails();
+
+    void sexChangeGripCountsAtOnce_data();
+    void sexChangeGripCountsAtOnce();
+    void sexChangeStepTestForWomenOnly_data();
+    void sexChangeStepTestForWomenOnly();
+    void sexChangeRunsAndSitUpsKeepScores();
+
+    void settingsButtonAppliesNewFlags();
+    void settingsButtonWithoutRowOrFailing();
+
+    void keysAndButtons();
+    void tabSequence();
+
+private:
+    // A window of the year opened as the program opens it, shown and active, or null.
+    std::unique_ptr<YearScoreWindow> openWindow(int year);
+    static void typeInto(QWidget *w, const char *name, const QString &text);
+    static void leave(QWidget *w, const char *name) { QTest::keyClick(child(w, name), Qt::Key_Tab); }
+    static void activate(QWidget *w);
+};
+
+void TestYearScoreWindow::initTestCase()
+{
+    rt::installFontSubstitutions();
+    standin::registerSettingsWindows();
+    score::registerWindows();
+}
+
+void TestYearScoreWindow::init()
+{
+    standin::actions().clear();
+    standin::openings() = 0;
+}
+
+void TestYearScoreWindow::activate(QWidget *w)
+{
+    QApplication::setActiveWindow(w);
+    QVERIFY(QTest::qWaitForWindowActive(w));
+}
+
+std::unique_ptr<YearScoreWindow> TestYearScoreWindow::openWindow(int year)
+{
+    auto w = std::make_unique<YearScoreWindow>(score::yearParameters(year));
+    if (!w->openEvent())
+        return nullptr;
+    w->show();
+    activate(w.get());
+    return w;
+}
+
+void TestYearScoreWindow::typeInto(QWidget *w, const char *name, const QString &text)
+{
+    my_maskedit *e = child(w, name);
+    QTest::mouseClick(e, Qt::LeftButton);
+    QTRY_VERIFY(e->hasFocus());
+    e->selectAll();
+    QTest::keyClicks(e, text);
+}
+
+// ---- opening
+
+void TestYearScoreWindow::openingLoop_data()
+{
+    QTest::addColumn<int>("year");
+    QTest::addColumn<QString>("text");
+    QTest::addRow("year 1") << 1 << "请先设置好大学一年级测试项目！";
+    QTest::addRow("year 2") << 2 << "请先设置好大学二年级测试项目！";
+    QTest::addRow("year 3") << 3 << "请先设置好大学三年级测试项目！";
+}
+
+void TestYearScoreWindow::openingLoop()
+{
+    QFETCH(int, year);
+    QFETCH(QString, text);
+    TestDataSource ds;
+    QVERIFY2(ds.isValid(), qPrintable(ds.error()));
+    QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    rt::MessageBoxRecorder boxes;
+
+    // First visit: closed without saving. Second: the year's items saved.
+    standin::actions().push_back([] {});
+    standin::actions().push_back([year] { saveRow(year, {{"xm_t_m", "0"}, {"xm_5_m", "0"}}); });
+
+    const QString cls = QString::fromLatin1(score::yearParameters(year).className);
+    bool checkedWindow = false;
+    const auto c = connect(&rt::windows(), &rt::WindowRegistry::windowShown, this,
+                           [&](QWidget *w, const QString &name) {
+                               if (name != cls)
+                                   return;
+                               // The saved flags are applied; inputs and results are empty.
+                               QCOMPARE(w->windowTitle(), QString::fromUtf8(score::yearParameters(year).title));
+                               QVERIFY(!child(w, "em_t")->isEnabled());
+                               QVERIFY(!child(w, "em_5")->isEnabled());
+                               QVERIFY(child(w, "em_1")->isEnabled());
+                               QVERIFY(child(w, "em_l")->isEnabled());
+                               QVERIFY(!child(w, "em_8")->isEnabled());
+                               QVERIFY(child<QRadioButton>(w, "rb_sex_man")->isChecked());
+                               QCOMPARE(shown(w, "em_s1"), QString());
+                               QCOMPARE(shown(w, "em_xn_t"), QString());
+                               QCOMPARE(shown(w, "sle_dj"), QString());
+                               checkedWindow = true;
+                               w->close();
+                           });
+    QCOMPARE(rt::windows().open(cls), 1);
+    disconnect(c);
+    QVERIFY(checkedWindow);
+    QCOMPARE(standin::openings(), 2);
+    QCOMPARE(boxes.count(), 2);
+    for (const rt::ShownBox &b : boxes.boxes) {
+        QCOMPARE(b.title, QStringLiteral("注意"));
+        QCOMPARE(b.text, text);
+        QCOMPARE(b.icon, rt::Icon::Information);
+    }
+}
+
+void TestYearScoreWindow::openingRetrievalError()
+{
+    TestDataSource ds;
+    QVERIFY2(ds.isValid(), qPrintable(ds.error()));
+    QVERIFY(ds.exec(QStringLiteral("DROP TABLE xmsz")));
+    QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    rt::MessageBoxRecorder boxes;
+    bool shownWindow = false;
+    const auto c = connect(&rt::windows(), &rt::WindowRegistry::windowShown, this,
+                           [&](QWidget *w, const QString &) {
+                               shownWindow = true;
+                               w->close();
+                           });
+    QCOMPARE(rt::windows().open(QStringLiteral("w_jsq_dx1")), -1);
+    disconnect(c);
+    QVERIFY(!shownWindow);
+    QCOMPARE(standin::openings(), 0);
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(boxes.last().title, QStringLiteral("错误"));
+    QVERIFY2(boxes.last().text.contains(QLatin1String("xmsz")), qPrintable(boxes.last().text));
+    QVERIFY(!rt::windows().window(QStringLiteral("w_jsq_dx1")));
+}
+
+void TestYearScoreWindow::openingWithRow()
+{
+    TestDataSource ds;
+    QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    saveRow(2);
+    rt::MessageBoxRecorder boxes;
+    auto w = openWindow(2);
+    QVERIFY(w);
+    QCOMPARE(boxes.count(), 0);
+    QCOMPARE(standin::openings(), 0);
+    // The focus starts in the height edit; the boxes are clear.
+    QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(child(w.get(), "em_s1")));
+    for (const char *box : {"cbx_1", "cbx_2", "cbx_3", "cbx_4", "cbx_59"})
+        QVERIFY(!child<QCheckBox>(w.get(), box)->isChecked());
+    QCOMPARE(child<QWidget>(w.get(), "gb_6")->property("title").toString(), QStringLiteral("大学二年级成绩"));
+}
+
+// ---- scoring on leaving a field
+
+void TestYearScoreWindow::enterWalksInputsAndScores()
+{
+    TestDataSource ds;
+    QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    saveRow(1, {{"xm_1_m", "0"}, {"xm_l_m", "0"}});
+    rt::MessageBoxRecorder boxes;
+    auto w = openWindow(1);
+    QVERIFY(w);
+    QWidget *win = w.get();
+
+    // Each Enter scores the edit it leaves and moves on in tab order, past disabled items.
+    struct Step {
+        const char *edit;
+        const char *typed;
+        const char *next;
+        const char *scoreEdit;
+        const char *score;
+    };
+    const Step steps[] = {
+        {"em_s1", "170", "em_s2", "em_s_t", "0.0"}, // no weight yet
+        {"em_s2", "60", "em_t", "em_s_t", "15.0"},
+        {"em_t", "50", "em_f", "em_t_t", "16.0"},   // em_1 and em_8 are off for men
+        {"em_f", "3500", "em_5", "em_f_t", "11.0"},
+        {"em_5", "7.6", "em_z", "em_5_t", "23.0"},  // em_l off
+        {"em_z", "16", "em_w", "em_z_t", "17.0"},   // em_y off for men
+        {"em_w", "60", "cb_2", "em_w_t", "15.0"},
+    };
+    QTRY_VERIFY(child(win, "em_s1")->hasFocus());
+    for (const Step &s : steps) {
+        my_maskedit *e = child(win, s.edit);
+        QVERIFY2(e->hasFocus(), s.edit);
+        QTest::keyClicks(e, QString::fromLatin1(s.typed));
+        QTest::keyClick(e, Qt::Key_Return);
+        QCOMPARE(shown(win, s.scoreEdit), QString::fromLatin1(s.score));
+        QVERIFY2(child<QWidget>(win, s.next)->hasFocus(), s.next);
+    }
+    // 15 + 11 + 16 + 23 + 17 + 15
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("97.0"));
+    QCOMPARE(shown(win, "sle_dj"), QStringLiteral("优秀"));
+    QCOMPARE(child<QLineEdit>(win, "sle_dj")->palette().color(QPalette::Text), QColor(0, 0, 255));
+    QCOMPARE(boxes.count(), 0);
+
+    // The absence box caps the total; unticking it restores it.
+    QTest::mouseClick(child<QCheckBox>(win, "cbx_59"), Qt::LeftButton);
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("59.0"));
+    QCOMPARE(shown(win, "sle_dj"), QStringLiteral("不及格"));
+    QCOMPARE(child<QLineEdit>(win, "sle_dj")->palette().color(QPalette::Text), QColor(255, 0, 0));
+    QTest::mouseClick(child<QCheckBox>(win, "cbx_59"), Qt::LeftButton);
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("97.0"));
+}
+
+void TestYearScoreWindow::clickElsewhereScoresUnchangedField()
+{
+    TestDataSource ds;
+    QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    saveRow(3);
+    rt::MessageBoxRecorder boxes;
+    auto w = openWindow(3);
+    QVERIFY(w);
+    QWidget *win = w.get();
+    typeInto(win, "em_l", QStringLiteral("240"));
+    typeInto(win, "em_z", QString()); // a click elsewhere leaves em_l
+    QCOMPARE(shown(win, "em_l_t"), QStringLiteral("25.0"));
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("25.0"));
+
+    // A score typed over is scored again when the input is left unchanged.
+    child(win, "em_l_t")->setText(QStringLiteral("3"));
+    typeInto(win, "em_l", QString());
+    QTest::keyClick(child(win, "em_l"), Qt::Key_Tab);
+    QCOMPARE(shown(win, "em_l_t"), QStringLiteral("25.0"));
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("25.0"));
+}
+
+void TestYearScoreWindow::heightAndWeightRescore()
+{
+    TestDataSource ds;
+    QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    saveRow(1);
+    rt::MessageBoxRecorder boxes;
+    auto w = openWindow(1);
+    QVERIFY(w);
+    QWidget *win = w.get();
+
+    typeInto(win, "em_s1", QStringLiteral("170"));
+    leave(win, "em_s1");
+    QCOMPARE(shown(win, "em_s_t"), QStringLiteral("0.0"));
+    QVERIFY(child(win, "em_s2")->hasFocus());
+    QTest::keyClicks(child(win, "em_s2"), QStringLiteral("60"));
+    leave(win, "em_s2");
+    QCOMPARE(shown(win, "em_s_t"), QStringLiteral("15.0"));
+    QCOMPARE(shown(win, "em_f_t"), QStringLiteral("0.0")); // no capacity: 0, no message
+
+    typeInto(win, "em_f", QStringLiteral("3500"));
+    leave(win, "em_f");
+    QCOMPARE(shown(win, "em_f_t"), QStringLiteral("11.0"));
+
+    // A new weight scores height/weight and then the capacity per kilogram.
+    typeInto(win, "em_s2", QStringLiteral("50"));
+    leave(win, "em_s2");
+    QCOMPARE(shown(win, "em_s_t"), QStringLiteral("7.0"));
+    QCOMPARE(shown(win, "em_f_t"), QStringLiteral("13.0")); // 70 per kg
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("20.0"));
+
+    // Leaving the height does not score the capacity again.
+    child(win, "em_f")->setText(QStringLiteral("2640"));
+    typeInto(win, "em_s1", QStringLiteral("138"));
+    leave(win, "em_s1");
+    QCOMPARE(shown(win, "em_f_t"), QStringLiteral("13.0"));
+    QCOMPARE(shown(win, "em_s_t"), QStringLiteral("9.0")); // judged as 140 cm and 51 kg: from z3 49.8 to z4 51.3
+    // Selected on entry: typing replaces the height.
+    typeInto(win, "em_s1", QString());
+    QCOMPARE(child(win, "em_s1")->selectedText(), QStringLiteral("138.00"));
+    leave(win, "em_s1");
+    leave(win, "em_s2");
+    QCOMPARE(shown(win, "em_f_t"), QStringLiteral("9.0")); // 52.8 per kg
+    QCOMPARE(boxes.count(), 0);
+}
+
+void TestYearScoreWindow::missingWeightMessage_data()
+{
+    QTest::addColumn<int>("year");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    QTest::addRow("year 1") << 1 << "提示" << "如要得到肺活量成绩，请先正确输入体重！";
+    QTest::addRow("year 2") << 2 << "错误" << "请先正确输入体重。";
+    QTest::addRow("year 3") << 3 << "错误" << "请先正确输入体重。";
+}
+
+void TestYearScoreWindow::missingWeightMessage()
+{
+    QFETCH(int, year);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    TestDataSource ds;
+    QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    saveRow(year);
+    rt::MessageBoxRecorder boxes;
+    auto w = openWindow(year);
+    QVERIFY(w);
+    QWidget *win = w.get();
+
+    child(win, "em_f_t")->setText(QStringLiteral("12"));
+    typeInto(win, "em_f", QStringLiteral("3500")); // leaving the height totals 12
+    child(win, "em_f_t")->setText(QStringLiteral("5"));
+    leave(win, "em_f");
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(boxes.last().title, title);
+    QCOMPARE(boxes.last().text, text);
+    QCOMPARE(shown(win, "em_f_t"), QStringLiteral("5.0"));   // kept
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("12.0")); // not recomputed
+
+    // Leaving the weight empty brings it through the weight's event as well, after height/weight.
+    typeInto(win, "em_s2", QString());
+    leave(win, "em_s2");
+    QCOMPARE(boxes.count(), 2);
+    QCOMPARE(shown(win, "em_s_t"), QStringLiteral("0.0"));
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("5.0"));
+}
+
+void TestYearScoreWindow::weightLimitRowMissing()
+{
+    TestDataSource ds;
+    QVERIFY(ds.exec(QStringLiteral("DELETE FROM dx1234_m WHERE s = 170")));
+    QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    saveRow(1);
+    rt::MessageBoxRecorder boxes;
+    auto w = openWindow(1);
+    QVERIFY(w);
+    QWidget *win = w.get();
+
+    // A good row first, so limits are held from before.
+    typeInto(win, "em_s1", QStringLiteral("160"));
+    QTest::keyClick(child(win, "em_s1"), Qt::Key_Tab);
+    QTest::keyClicks(child(win, "em_s2"), QStringLiteral("55"));
+    QTest::keyClick(child(win, "em_s2"), Qt::Key_Tab);
+    QCOMPARE(shown(win, "em_s_t"), QStringLiteral("15.0"));
+    QCOMPARE(boxes.count(), 0);
+
+    // 170 cm has no row: 0 points and one message, not the limits of 160 cm.
+    typeInto(win, "em_s1", QStringLiteral("170.5"));
+    QTest::keyClick(child(win, "em_s1"), Qt::Key_Tab);
+    QCOMPARE(shown(win, "em_s_t"), QStringLiteral("0.0"));
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("0.0"));
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(boxes.last().title, QStringLiteral("错误"));
+    QCOMPARE(boxes.last().text, QStringLiteral("体重标准中没有身高 170 厘米的数据，身高标准体重按0分计。"));
+
+    // A change of sex looks the height up twice for men: still one message per change.
+    QTest::mouseClick(child<QRadioButton>(win, "rb_sex_woman"), Qt::LeftButton);
+    QCOMPARE(shown(win, "em_s_t"), QStringLiteral("9.0")); // the women's row 170: 55 kg lies from z1 50.0 to z2 56.4
+    boxes.clear();
+    QTest::mouseClick(child<QRadioButton>(win, "rb_sex_man"), Qt::LeftButton);
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(shown(win, "em_s_t"), QStringLiteral("0.0"));
+}
+
+void TestYearScoreWindow::weightLimitQueryFails()
+{
+    TestDataSource ds;
+    QVERIFY(ds.exec(QStringLiteral("DROP TABLE dx1234_w")));
+    QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    saveRow(2);
+    rt::MessageBoxRecorder boxes;
+    auto w = openWindow(2);
+    QVERIFY(w);
+    QWidget *win = w.get();
+    QTest::mouseClick(child<QRadioButton>(win, "rb_sex_woman"), Qt::LeftButton);
+    QCOMPARE(boxes.count(), 0); // nothing typed, nothing looked up
+    typeInto(win, "em_s1", QStringLiteral("165"));
+    QTest::keyClick(child(win, "em_s1"), Qt::Key_Tab);
+    QTest::keyClicks(child(win, "em_s2"), QStringLiteral("55"));
+    QTest::keyClick(child(win, "em_s2"), Qt::Key_Tab);
+    QCOMPARE(shown(win, "em_s_t"), QStringLiteral("0.0"));
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(boxes.last().title, QStringLiteral("错误"));
+    QVERIFY2(boxes.last().text.contains(QLatin1String("dx1234_w")), qPrintable(boxes.last().text));
+}
+
+// ---- change of sex
+
+void TestYearScoreWindow::sexChangeGripCountsAtOnce_data()
+{
+    QTest::addColumn<int>("year");
+    QTest::addRow("year 1") << 1;
+    QTest::addRow("year 2") << 2;
+}
+
+void TestYearScoreWindow::sexChangeGripCountsAtOnce()
+{
+    QFETCH(int, year);
+    TestDataSource ds;
+    QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    saveRow(year);
+    rt::MessageBoxRecorder boxes;
+    auto w = openWindow(year);
+    QVERIFY(w);
+    QWidget *win = w.get();
+
+    typeInto(win, "em_w", QStringLiteral("60"));
+    leave(win, "em_w");
+    QCOMPARE(shown(win, "em_w_t"), QStringLiteral("15.0"));
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("15.0"));
+
+    QTest::mouseClick(child<QRadioButton>(win, "rb_sex_woman"), Qt::LeftButton);
+    QVERIFY(child<QRadioButton>(win, "rb_sex_woman")->isChecked());
+    QCOMPARE(shown(win, "em_w_t"), QStringLiteral("20.0"));
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("20.0"));
+    // The focus rests in the last edit of the walk, its text selected.
+    QTRY_VERIFY(child(win, "em_w")->hasFocus());
+    QCOMPARE(child(win, "em_w")->selectedText(), QStringLiteral("60.00"));
+    // Leaving it now scores it again, under the same sex.
+    leave(win, "em_w");
+    QCOMPARE(shown(win, "em_w_t"), QStringLiteral("20.0"));
+    QCOMPARE(boxes.count(), 0);
+}
+
+void TestYearScoreWindow::sexChangeStepTestForWomenOnly_data()
+{
+    QTest::addColumn<int>("year");
+    QTest::addRow("year 1") << 1;
+    QTest::addRow("year 3") << 3;
+}
+
+void TestYearScoreWindow::sexChangeStepTestForWomenOnly()
+{
+    QFETCH(int, year);
+    TestDataSource ds;
+    QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    saveRow(year, {{"xm_t_m", "0"}});
+    rt::MessageBoxRecorder boxes;
+    auto w = openWindow(year);
+    QVERIFY(w);
+    QWidget *win = w.get();
+    QVERIFY(!child(win, "em_t")->isEnabled());
+
+    QTest::mouseClick(child<QRadioButton>(win, "rb_sex_woman"), Qt::LeftButton);
+    QVERIFY(child(win, "em_t")->isEnabled());
+    typeInto(win, "em_t", QStringLiteral("45"));
+    leave(win, "em_t");
+    QCOMPARE(shown(win, "em_t_t"), QStringLiteral("15.0"));
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("15.0"));
+
+    QTest::mouseClick(child<QRadioButton>(win, "rb_sex_man"), Qt::LeftButton);
+    QCOMPARE(shown(win, "em_t_t"), QStringLiteral("13.0")); // the men's table, not counted
+    QVERIFY(!child(win, "em_t_t")->isEnabled());
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("0.0"));
+
+    QTest::mouseClick(child<QRadioButton>(win, "rb_sex_woman"), Qt::LeftButton);
+    QCOMPARE(shown(win, "em_t_t"), QStringLiteral("15.0")); // scored again though skipped by the walk
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("15.0"));
+    QCOMPARE(boxes.count(), 0);
+}
+
+void TestYearScoreWindow::sexChangeRunsAndSitUpsKeepScores()
+{
+    TestDataSource ds;
+    QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    saveRow(1);
+    rt::MessageBoxRecorder boxes;
+    auto w = openWindow(1);
+    QVERIFY(w);
+    QWidget *win = w.get();
+    QTest::mouseClick(child<QRadioButton>(win, "rb_sex_woman"), Qt::LeftButton);
+    typeInto(win, "em_8", QStringLiteral("3.38"));
+    typeInto(win, "em_y", QStringLiteral("41"));
+    typeInto(win, "em_s1", QString());
+    QCOMPARE(shown(win, "em_8_t"), QStringLiteral("17.0"));
+    QCOMPARE(shown(win, "em_y_t"), QStringLiteral("17.0"));
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("34.0"));
+
+    // Men: both kept but disabled and left out; women again: counted again.
+    QTest::mouseClick(child<QRadioButton>(win, "rb_sex_man"), Qt::LeftButton);
+    QVERIFY(!child(win, "em_8")->isEnabled() && !child(win, "em_y")->isEnabled());
+    QVERIFY(!child<QWidget>(win, "st_88")->isEnabled() && !child<QWidget>(win, "st_y")->isEnabled());
+    QCOMPARE(shown(win, "em_8_t"), QStringLiteral("17.0"));
+    QCOMPARE(shown(win, "em_8"), QStringLiteral("3.38"));
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("0.0"));
+    QTest::mouseClick(child<QRadioButton>(win, "rb_sex_woman"), Qt::LeftButton);
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("34.0"));
+    // With a capacity and no weight, the change of sex brings the missing-weight message once.
+    child(win, "em_f")->setText(QStringLiteral("3000"));
+    QTest::mouseClick(child<QRadioButton>(win, "rb_sex_man"), Qt::LeftButton);
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(boxes.last().title, QStringLiteral("提示"));
+}
+
+// ---- the settings button
+
+void TestYearScoreWindow::settingsButtonAppliesNewFlags()
+{
+    TestDataSource ds;
+    QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    saveRow(2);
+    rt::MessageBoxRecorder boxes;
+    auto w = openWindow(2);
+    QVERIFY(w);
+    QWidget *win = w.get();
+    typeInto(win, "em_5", QStringLiteral("7.6"));
+    leave(win, "em_5");
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("23.0"));
+
+    standin::actions().push_back([] { saveRow(2, {{"xm_5_m", "0"}}); });
+    QTest::mouseClick(child<QPushButton>(win, "cb_2"), Qt::LeftButton);
+    QCOMPARE(standin::openings(), 1);
+    activate(win);
+    // Disabled at once; the score stays and the total is left as it was.
+    QVERIFY(!child(win, "em_5")->isEnabled());
+    QVERIFY(!child(win, "em_5_t")->isEnabled());
+    QCOMPARE(shown(win, "em_5_t"), QStringLiteral("23.0"));
+    QCOMPARE(shown(win, "em_5"), QStringLiteral("7.60"));
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("23.0"));
+    // The next total leaves it out.
+    QTest::mouseClick(child<QCheckBox>(win, "cbx_1"), Qt::LeftButton);
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("5.0"));
+    QCOMPARE(boxes.count(), 0);
+}
+
+void TestYearScoreWindow::settingsButtonWithoutRowOrFailing()
+{
+    TestDataSource ds;
+    QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    saveRow(3, {{"xm_l_m", "0"}});
+    rt::MessageBoxRecorder boxes;
+    auto w = openWindow(3);
+    QVERIFY(w);
+    QWidget *win = w.get();
+    QVERIFY(!child(win, "em_l")->isEnabled());
+
+    // The row went missing and nothing was saved: one message, the flags stay.
+    standin::actions().push_back([] { runOnSqlca(QStringLiteral("DELETE FROM xmsz")); });
+    QTest::mouseClick(child<QPushButton>(win, "cb_2"), Qt::LeftButton);
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(boxes.last().title, QStringLiteral("注意"));
+    QCOMPARE(boxes.last().text, QStringLiteral("请先设置好大学三年级测试项目！"));
+    QVERIFY(!child(win, "em_l")->isEnabled());
+    QVERIFY(child(win, "em_z")->isEnabled());
+
+    // The table cannot be read: the driver's text, and nothing changes.
+    standin::actions().push_back([] { runOnSqlca(QStringLiteral("DROP TABLE xmsz")); });
+    QTest::mouseClick(child<QPushButton>(win, "cb_2"), Qt::LeftButton);
+    QCOMPARE(boxes.count(), 2);
+    QCOMPARE(boxes.last().title, QStringLiteral("错误"));
+    QVERIFY2(boxes.last().text.contains(QLatin1String("xmsz")), qPrintable(boxes.last().text));
+    QVERIFY(!child(win, "em_l")->isEnabled());
+    QVERIFY(child(win, "em_z")->isEnabled());
+}
+
+// ---- keys and the Tab sequence
+
+void TestYearScoreWindow::keysAndButtons()
+{
+    TestDataSource ds;
+    QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    saveRow(1);
+    rt::MessageBoxRecorder boxes;
+    auto w = openWindow(1);
+    QVERIFY(w);
+    QWidget *win = w.get();
+    for (QPushButton *b : win->findChildren<QPushButton *>()) {
+        QVERIFY(!b->autoDefault());
+        QVERIFY(!b->isDefault());
+    }
+    QCOMPARE(win->windowFlags() & Qt::WindowCloseButtonHint, Qt::WindowFlags());
+    // Esc closes nothing, Enter on a button clicks nothing.
+    QTest::keyClick(child(win, "em_s1"), Qt::Key_Escape);
+    QVERIFY(win->isVisible());
+    QPushButton *cb_1 = child<QPushButton>(win, "cb_1");
+    cb_1->setFocus();
+    QTest::keyClick(cb_1, Qt::Key_Return);
+    QVERIFY(win->isVisible());
+    // "关闭" closes.
+    QPointer<QWidget> guard(win);
+    win->setAttribute(Qt::WA_DeleteOnClose);
+    w.release();
+    QTest::mouseClick(cb_1, Qt::LeftButton);
+    QTRY_VERIFY(!guard);
+}
+
+void TestYearScoreWindow::tabSequence()
+{
+    TestDataSource ds;
+    QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    saveRow(2);
+    rt::MessageBoxRecorder boxes;
+    auto w = openWindow(2);
+    QVERIFY(w);
+    QWidget *win = w.get();
+    const QStringList expected = {
+        "em_s1", "em_s2", "em_t",  "em_1",   "em_f",  "em_5",   "em_l",   "em_z",  "em_w",
+        "cb_2",  "em_s_t", "cbx_1", "em_t_t", "cbx_2", "em_1_t", "cbx_3", "em_f_t", "cbx_4",
+        "em_5_t", "cbx_59", "em_l_t", "em_z_t", "em_w_t", "em_xn_t", "sle_dj", "cb_1", "em_s1",
+    };
+    QTRY_VERIFY(child(win, "em_s1")->hasFocus());
+    QStringList visited{QApplication::focusWidget()->objectName()};
+    for (int i = 1; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(visited, expected);
+}
+
+QTEST_MAIN(TestYearScoreWindow)
+#include "tst_year_score_window.moc"
