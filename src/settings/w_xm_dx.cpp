@@ -1,0 +1,296 @@
+#include "settings/w_xm_dx.h"
+
+#include "kit/pfc_picture_command_button.h"
+#include "runtime/colors.h"
+#include "runtime/fonts.h"
+#include "runtime/messagebox.h"
+#include "runtime/units.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QRadioButton>
+#include <QRect>
+
+namespace settings {
+
+const std::array<StudyYearVariant, 4> kStudyYearVariants = {{
+    {"w_xm_dx1", "41", "大学一年级项目", 1424, {978, 1164, 360, 60, "Save!"}, {1435, 1164, 360, 60, nullptr}},
+    {"w_xm_dx2", "42", "大学二年级项目", 1428, {983, 1168, 361, 60, nullptr}, {1440, 1168, 361, 70, nullptr}},
+    {"w_xm_dx3", "43", "大学三年级项目", 1420, {987, 1168, 360, 60, "Save!"}, {1440, 1168, 360, 70, "Close!"}},
+    {"w_xm_dx4", "44", "大学四年级项目", 1408, {987, 1164, 361, 60, "Save!"}, {1445, 1164, 361, 60, "Close!"}},
+}};
+
+const StudyYearVariant *variantOf(const QString &className)
+{
+    for (const auto &v : kStudyYearVariants)
+        if (className == QLatin1String(v.className))
+            return &v;
+    return nullptr;
+}
+
+const std::array<ItemRadio, 13> kItemRadios = {{
+    {"rb_t_m", "xm_t_m"}, {"rb_1_m", "xm_1_m"}, {"rb_5_m", "xm_5_m"}, {"rb_l_m", "xm_l_m"}, {"rb_z_m", "xm_z_m"},
+    {"rb_w_m", "xm_w_m"}, {"rb_t_w", "xm_t_w"}, {"rb_8_w", "xm_8_w"}, {"rb_5_w", "xm_5_w"}, {"rb_l_w", "xm_l_w"},
+    {"rb_z_w", "xm_z_w"}, {"rb_y_w", "xm_y_w"}, {"rb_w_w", "xm_w_w"},
+}};
+
+namespace {
+
+const QString kTitleNotice = QStringLiteral("注意");
+
+enum class Style { R1, R2, G1, G2, G3 };
+
+struct TextStyle {
+    int points;
+    int weight;
+    long color;
+};
+
+constexpr TextStyle styleOf(Style s)
+{
+    switch (s) {
+    case Style::R1:
+        return {9, 400, rt::rgb(0, 0, 255)};
+    case Style::R2:
+        return {9, 400, rt::rgb(255, 0, 255)};
+    case Style::G1:
+        return {9, 400, rt::syscolor::WindowText};
+    case Style::G2:
+        return {9, 700, rt::rgb(0, 0, 128)};
+    case Style::G3:
+        return {12, 700, rt::rgb(0, 0, 255)};
+    }
+    return {9, 400, rt::syscolor::WindowText};
+}
+
+enum class Kind { Radio, FixedRadio, Box, InnerBox };
+
+struct ControlDef {
+    const char *name;
+    Kind kind;
+    const char *text;
+    int x, y, width, height;
+    Style style;
+    bool toFront;
+};
+
+// The radio buttons and group boxes in creation order (the two picture buttons come first, and the
+// hidden form stands between rb_1 and rb_9).
+constexpr ControlDef kControls[] = {
+    {"rb_w_w", Kind::Radio, "握力体重指数（20分）", 1019, 968, 626, 92, Style::R1, false},
+    {"rb_z_w", Kind::Radio, "坐位体前屈（20分）", 1019, 780, 571, 92, Style::R1, false},
+    {"rb_l_w", Kind::Radio, "立定跳远（30分）", 1019, 652, 517, 84, Style::R1, false},
+    {"rb_5_w", Kind::Radio, "50米跑（30分）", 1019, 560, 471, 92, Style::R1, false},
+    {"gb_6", Kind::InnerBox, nullptr, 983, 272, 791, 264, Style::G2, false},
+    {"rb_2", Kind::FixedRadio, "肺活量体重指数（15分）", 1019, 212, 681, 76, Style::R1, false},
+    {"rb_1", Kind::FixedRadio, "身高标准体重（15分）", 1019, 140, 626, 76, Style::R1, false},
+    {"rb_9", Kind::FixedRadio, "肺活量体重指数（15分）", 128, 212, 681, 76, Style::R1, false},
+    {"rb_8", Kind::FixedRadio, "身高标准体重（15分）", 128, 140, 626, 76, Style::R1, false},
+    {"rb_w_m", Kind::Radio, "握力体重指数（20分）", 128, 972, 626, 92, Style::R1, false},
+    {"rb_y_w", Kind::Radio, "仰卧起坐（女）（20分）", 1019, 876, 681, 92, Style::R2, false},
+    {"rb_z_m", Kind::Radio, "坐位体前屈（20分）", 128, 796, 571, 92, Style::R1, false},
+    {"rb_l_m", Kind::Radio, "立定跳远（30分）", 128, 648, 517, 84, Style::R1, false},
+    {"rb_5_m", Kind::Radio, "50米跑（30分）", 128, 556, 471, 92, Style::R1, false},
+    {"rb_1_m", Kind::Radio, "1000米跑（男）（20分）", 128, 424, 699, 92, Style::R2, false},
+    {"rb_t_m", Kind::Radio, "台阶试验（20分）", 128, 336, 517, 92, Style::R1, false},
+    {"gb_1", Kind::InnerBox, nullptr, 96, 268, 782, 264, Style::G1, false},
+    {"gb_2", Kind::InnerBox, nullptr, 96, 496, 782, 268, Style::G1, false},
+    {"gb_3", Kind::InnerBox, nullptr, 96, 728, 782, 360, Style::G1, false},
+    {"gb_4", Kind::Box, "男", 41, 44, 901, 1088, Style::G3, false},
+    {"rb_t_w", Kind::Radio, "台阶试验（20分）", 1019, 336, 517, 92, Style::R1, true},
+    {"rb_8_w", Kind::Radio, "800米跑（女）（20分）", 1019, 424, 677, 92, Style::R2, true},
+    {"gb_7", Kind::InnerBox, nullptr, 983, 500, 791, 264, Style::G2, false},
+    {"gb_8", Kind::InnerBox, nullptr, 983, 728, 791, 364, Style::G2, false},
+    {"gb_5", Kind::Box, "女", 937, 44, 891, 1088, Style::G3, false},
+};
+
+constexpr int kWindowWidth = 1897;
+
+void applyStyle(QWidget *w, Style s)
+{
+    const TextStyle t = styleOf(s);
+    w->setFont(rt::font(QStringLiteral("Arial"), t.points, t.weight));
+    rt::setTextColor(w, t.color);
+    rt::setBackColor(w, rt::syscolor::ButtonFace);
+}
+
+QRect unitsOf(const ControlDef &c) { return QRect(c.x, c.y, c.width, c.height); }
+
+pfc_picture_command_button *makeButton(QWidget *window, const char *name, const QString &text,
+                                       const ButtonVariant &v, bool enabled)
+{
+    auto *b = new pfc_picture_command_button(window);
+    b->setObjectName(QLatin1String(name));
+    b->buttontext = text;
+    if (v.bitmapname)
+        b->bitmapname = QLatin1String(v.bitmapname);
+    b->place(v.x, v.y, v.width);
+    b->setEnabled(enabled);
+    b->constructor();
+    return b;
+}
+
+} // namespace
+
+} // namespace settings
+
+using namespace settings;
+
+w_xm_dx::w_xm_dx(const StudyYearVariant &variant, QWidget *parent, std::unique_ptr<d_xmsz> form)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), variant_(variant),
+      dw_1_(form ? std::move(form) : std::make_unique<d_xmsz>(rt::sqlca()))
+{
+    setWindowTitle(QString::fromUtf8(variant.title));
+    rt::setBackColor(this, rt::syscolor::ButtonFace);
+    rt::sizeWindow(this, kWindowWidth, variant.height);
+    createControls();
+    rt::centerOnScreen(this);
+}
+
+w_xm_dx::~w_xm_dx() = default;
+
+void w_xm_dx::createControls()
+{
+    cb_2_ = makeButton(this, "cb_2", QStringLiteral("关闭(&X)"), variant_.close, true);
+    cb_1_ = makeButton(this, "cb_1", QStringLiteral("保存（&S)"), variant_.save, false);
+    connect(cb_2_, &pfc_picture_command_button::clicked, this, [this] { close(); });
+    connect(cb_1_, &pfc_picture_command_button::clicked, this, [this] { save(); });
+
+    // Each untitled inner box makes the radio buttons that lie wholly inside it exclusive; the two
+    // fixed items of a sex lie in no inner box and stay checked together.
+    QList<QPair<QRect, QButtonGroup *>> innerBoxes;
+    for (const ControlDef &c : kControls) {
+        if (c.kind == Kind::InnerBox) {
+            auto *group = new QButtonGroup(this);
+            group->setObjectName(QLatin1String(c.name));
+            group->setExclusive(true);
+            groups_ << group;
+            innerBoxes.append({unitsOf(c), group});
+        }
+    }
+
+    QList<QWidget *> boxes;
+    for (const ControlDef &c : kControls) {
+        QWidget *w = nullptr;
+        if (c.kind == Kind::Box || c.kind == Kind::InnerBox) {
+            auto *box = new QGroupBox(c.text ? QString::fromUtf8(c.text) : QString(), this);
+            box->setFocusPolicy(Qt::NoFocus);
+            boxes << box;
+            w = box;
+            applyStyle(w, c.style);
+            box->setAutoFillBackground(false); // overlapping boxes must not paint over each other's frames
+        } else {
+            auto *rb = new QRadioButton(QString::fromUtf8(c.text), this);
+            rb->setAutoExclusive(false);
+            rb->setFocusPolicy(Qt::NoFocus); // Tab never stops on a radio button
+            if (c.kind == Kind::FixedRadio) {
+                rb->setChecked(true);
+                rb->setEnabled(false);
+            } else {
+                for (const auto &[rect, group] : innerBoxes)
+                    if (rect.contains(unitsOf(c)))
+                        group->addButton(rb);
+                // Driven by the click, which also comes for an already checked button; code changes raise none.
+                connect(rb, &QAbstractButton::clicked, this, [this] { setSaveEnabled(true); });
+            }
+            w = rb;
+            applyStyle(w, c.style);
+        }
+        w->setObjectName(QLatin1String(c.name));
+        rt::placeControl(w, c.x, c.y, c.width, c.height);
+        if (c.toFront)
+            w->raise();
+    }
+    // The boxes are drawn behind the buttons they hold and never take their clicks.
+    for (QWidget *box : boxes)
+        box->lower();
+
+    // Tab visits Save, then Close.
+    setTabOrder(cb_1_->command_button(), cb_2_->command_button());
+}
+
+QRadioButton *w_xm_dx::radio(const char *name) const
+{
+    return findChild<QRadioButton *>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+}
+
+bool w_xm_dx::saveEnabled() const
+{
+    return cb_1_->isEnabled() && !cb_1_->command_button()->testAttribute(Qt::WA_ForceDisabled);
+}
+
+void w_xm_dx::setSaveEnabled(bool on)
+{
+    cb_1_->command_button()->setEnabled(on);
+    cb_1_->setEnabled(on);
+}
+
+void w_xm_dx::clearItemRadios()
+{
+    // An exclusive group keeps its checked button; lift the rule while clearing.
+    for (QButtonGroup *g : groups_)
+        g->setExclusive(false);
+    for (const ItemRadio &item : kItemRadios)
+        radio(item.radio)->setChecked(false);
+    for (QButtonGroup *g : groups_)
+        g->setExclusive(true);
+}
+
+bool w_xm_dx::openEvent()
+{
+    clearItemRadios();
+    dw_1_->setTransObject(rt::sqlca());
+    const QString code = QLatin1String(variant_.code);
+    const long n = dw_1_->retrieve(code);
+    if (n > 0) {
+        for (const ItemRadio &item : kItemRadios) {
+            if (dw_1_->getItemString(1, QLatin1String(item.column)) == QLatin1String("1"))
+                radio(item.radio)->setChecked(true);
+        }
+    } else if (n < 0) {
+        // A year whose settings cannot be read is not offered as a new one: its saved row may exist.
+        rt::messageBox(kTitleNotice, QStringLiteral("项目设置不能读取！\n") + dw_1_->lastError(), rt::Icon::Exclamation);
+        setSaveEnabled(false);
+    } else if (dw_1_->insertRow(0) == -1) {
+        rt::messageBox(kTitleNotice, QStringLiteral("新建设置不能执行！"));
+        setSaveEnabled(false);
+    } else {
+        setSaveEnabled(true);
+    }
+    cb_2_->command_button()->setFocus();
+    return true;
+}
+
+void w_xm_dx::saveFailed()
+{
+    rt::messageBox(kTitleNotice, QStringLiteral("保存失败！"), rt::Icon::Exclamation);
+}
+
+void w_xm_dx::save()
+{
+    const long row = dw_1_->getRow();
+    if (row < 1) {
+        // No row to write: the year's settings are not saved.
+        saveFailed();
+        return;
+    }
+    for (const ItemRadio &item : kItemRadios)
+        dw_1_->setItem(row, QLatin1String(item.column),
+                       radio(item.radio)->isChecked() ? QStringLiteral("1") : QStringLiteral("0"));
+    dw_1_->setItem(row, QStringLiteral("nj"), QLatin1String(variant_.code));
+    dw_1_->acceptText();
+
+    // The row counts as stored only once the COMMIT has gone through.
+    if (dw_1_->update(false) != 1) {
+        saveFailed();
+        rt::sqlca().rollback();
+        return;
+    }
+    if (rt::sqlca().commit() != 0) {
+        // The transaction has been rolled back: nothing of this save reached the table.
+        saveFailed();
+        return;
+    }
+    dw_1_->resetUpdate();
+    setSaveEnabled(false);
+}

@@ -1,0 +1,545 @@
+// The settings windows w_xm_dx1 to w_xm_dx4 over a real SQLite file through the ODBC driver.
+#include "kit/pfc_picture_command_button.h"
+#include "runtime/fonts.h"
+#include "runtime/messagebox.h"
+#include "runtime/registry.h"
+#include "runtime/units.h"
+#include "second_connection.h"
+#include "settings/register.h"
+#include "settings/w_xm_dx.h"
+#include "test_data_source.h"
+
+#include <QButtonGroup>
+#include <QGroupBox>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QtTest>
+
+using namespace settings;
+using Status = d_xmsz::RowStatus;
+
+namespace {
+
+const QStringList kAllFlags = {"xm_t_m", "xm_1_m", "xm_5_m", "xm_l_m", "xm_z_m", "xm_w_m", "xm_t_w",
+                               "xm_8_w", "xm_5_w", "xm_l_w", "xm_z_w", "xm_y_w", "xm_w_w"};
+
+QString radioOf(const QString &column) { return QStringLiteral("rb_") + column.mid(3); }
+
+// A form whose insertion always fails.
+class NoInsertForm : public d_xmsz {
+public:
+    long insertRow(long) override { return -1; }
+};
+
+bool isSelectable(const QRadioButton *rb)
+{
+    for (const ItemRadio &item : kItemRadios)
+        if (rb->objectName() == QLatin1String(item.radio))
+            return true;
+    return false;
+}
+
+} // namespace
+
+class TestSettingsWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        rt::installFontSubstitutions();
+        settings::registerWindows();
+    }
+    void init()
+    {
+        source = std::make_unique<TestDataSource>(TestDataSource::SchemaOnly);
+        QVERIFY2(source->isValid(), qPrintable(source->error()));
+        QCOMPARE(TestDataSource::connectSqlca(), 0L);
+        boxes = std::make_unique<rt::MessageBoxRecorder>();
+    }
+    void cleanup()
+    {
+        delete window.data();
+        boxes.reset();
+        TestDataSource::disconnectSqlca();
+        source.reset();
+    }
+
+    void fourClassesAreModal();
+    void layout_data();
+    void layout();
+    void tabVisitsOnlyTheTwoButtons();
+    void radioGroups();
+    void clicksStayInTheirBox();
+    void storedRowChecksExactlyItsOnes_data();
+    void storedRowChecksExactlyItsOnes();
+    void noRowStartsANewRow_data();
+    void noRowStartsANewRow();
+    void failedInsertIsReportedOnce();
+    void readFailureIsReportedAndOffersNoSave();
+    void anyRadioClickSwitchesSaveOn();
+    void saveWritesTheChosenFlags_data();
+    void saveWritesTheChosenFlags();
+    void secondSaveUpdatesAndKeepsCarriedColumns();
+    void lockedDatabaseFailsOnceAndRetrySaves();
+    void duplicateKeyFailsAndKeepsTheOtherRow();
+    void failedCommitLeavesNoRowAndNextSaveWrites();
+    void failedCommitKeepsTheStoredRow();
+    void escEnterAndCloseThroughTheRegistry();
+
+private:
+    w_xm_dx *openWindow(const char *className, std::unique_ptr<d_xmsz> form = nullptr)
+    {
+        window = new w_xm_dx(*variantOf(QLatin1String(className)), nullptr, std::move(form));
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        window->openEvent();
+        window->show();
+        QApplication::setActiveWindow(window);
+        if (!QTest::qWaitForWindowActive(window))
+            qWarning("window not active");
+        return window;
+    }
+    QRadioButton *rb(const QString &name) const { return window->findChild<QRadioButton *>(name); }
+    void clickRadio(const QString &name)
+    {
+        QRadioButton *b = rb(name);
+        QVERIFY2(b, qPrintable(name));
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
+    }
+    // Clicks Save and waits until its clicked has run.
+    void clickSave()
+    {
+        QSignalSpy done(window->cb_1(), &pfc_picture_command_button::clicked);
+        QTest::mouseClick(window->cb_1()->command_button(), Qt::LeftButton);
+        QTRY_COMPARE(done.count(), 1);
+    }
+    QStringList checkedItems() const
+    {
+        QStringList on;
+        for (const ItemRadio &item : kItemRadios)
+            if (rb(QLatin1String(item.radio))->isChecked())
+                on << QLatin1String(item.radio);
+        return on;
+    }
+    QString stored(const QString &nj, const QString &column)
+    {
+        const QVariant v = source->scalar(QStringLiteral("SELECT %1 FROM xmsz WHERE nj = ?").arg(column), {nj});
+        return v.isNull() ? QStringLiteral("<null>") : v.toString();
+    }
+    // The thirteen stored flags as "1"/"0" for the columns named in `on`.
+    void verifyStored(const QString &nj, const QStringList &on)
+    {
+        for (const QString &c : kAllFlags)
+            QCOMPARE(stored(nj, c), on.contains(c) ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+    void seed(const QString &nj, const QStringList &on, const QString &extraColumns = {}, const QString &extraValues = {})
+    {
+        QStringList values;
+        for (const QString &c : kAllFlags)
+            values << (on.contains(c) ? QStringLiteral("'1'") : QStringLiteral("'0'"));
+        QVERIFY2(source->exec(QStringLiteral("INSERT INTO xmsz (nj, %1%2) VALUES ('%3', %4%5)")
+                                  .arg(kAllFlags.join(QStringLiteral(", ")), extraColumns, nj,
+                                       values.join(QStringLiteral(", ")), extraValues)),
+                 qPrintable(source->error()));
+    }
+
+    std::unique_ptr<TestDataSource> source;
+    std::unique_ptr<rt::MessageBoxRecorder> boxes;
+    QPointer<w_xm_dx> window;
+};
+
+void TestSettingsWindow::fourClassesAreModal()
+{
+    for (const char *name : {"w_xm_dx1", "w_xm_dx2", "w_xm_dx3", "w_xm_dx4"}) {
+        QVERIFY2(rt::windows().hasClass(QLatin1String(name)), name);
+        QCOMPARE(rt::windows().typeOf(QLatin1String(name)), rt::WindowType::Response);
+    }
+}
+
+void TestSettingsWindow::layout_data()
+{
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<QRect>("save");
+    QTest::addColumn<QRect>("close");
+    QTest::addColumn<QString>("saveCaption");
+    QTest::addColumn<QString>("closeCaption");
+    const QString savePic = QStringLiteral("   保存（&S)"), save = QStringLiteral("保存（&S)");
+    const QString closePic = QStringLiteral("   关闭(&X)"), close = QStringLiteral("关闭(&X)");
+    QTest::newRow("year 1: Save with picture") << "w_xm_dx1" << "大学一年级项目" << 1424 << QRect(978, 1164, 360, 100)
+                                               << QRect(1435, 1164, 360, 100) << savePic << close;
+    QTest::newRow("year 2: no pictures") << "w_xm_dx2" << "大学二年级项目" << 1428 << QRect(983, 1168, 361, 100)
+                                         << QRect(1440, 1168, 361, 100) << save << close;
+    QTest::newRow("year 3: both pictures") << "w_xm_dx3" << "大学三年级项目" << 1420 << QRect(987, 1168, 360, 100)
+                                           << QRect(1440, 1168, 360, 100) << savePic << closePic;
+    QTest::newRow("year 4: both pictures") << "w_xm_dx4" << "大学四年级项目" << 1408 << QRect(987, 1164, 361, 100)
+                                           << QRect(1445, 1164, 361, 100) << savePic << closePic;
+}
+
+void TestSettingsWindow::layout()
+{
+    QFETCH(QString, className);
+    QFETCH(QString, title);
+    QFETCH(int, height);
+    QFETCH(QRect, save);
+    QFETCH(QRect, close);
+    QFETCH(QString, saveCaption);
+    QFETCH(QString, closeCaption);
+    seed(QString::fromLatin1(variantOf(className)->code), {});
+    w_xm_dx *w = openWindow(qPrintable(className));
+    QCOMPARE(w->windowTitle(), title);
+    QCOMPARE(w->size(), rt::clientSizeForOuter(1897, height));
+    QCOMPARE(w->minimumSize(), w->maximumSize());
+    const Qt::WindowFlags f = w->windowFlags();
+    QVERIFY(f & Qt::WindowTitleHint);
+    QVERIFY(!(f & (Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint
+                   | Qt::WindowSystemMenuHint)));
+    QCOMPARE(w->cb_1()->geometry(), rt::unitRect(save.x(), save.y(), save.width(), save.height()));
+    QCOMPARE(w->cb_2()->geometry(), rt::unitRect(close.x(), close.y(), close.width(), close.height()));
+    QCOMPARE(w->cb_1()->command_button()->text(), saveCaption);
+    QCOMPARE(w->cb_2()->command_button()->text(), closeCaption);
+    QCOMPARE(w->cb_1()->uo_bitmap()->isVisible(), saveCaption.startsWith(QLatin1Char(' ')));
+    QCOMPARE(w->cb_2()->uo_bitmap()->isVisible(), closeCaption.startsWith(QLatin1Char(' ')));
+    QVERIFY(!w->saveEnabled());
+    QVERIFY(w->cb_2()->command_button()->isEnabled());
+
+    // No push button answers Enter on the window's behalf, and Tab visits only the two buttons.
+    for (QPushButton *b : w->findChildren<QPushButton *>()) {
+        QVERIFY(!b->autoDefault());
+        QVERIFY(!b->isDefault());
+    }
+    for (QRadioButton *r : w->findChildren<QRadioButton *>())
+        QCOMPARE(r->focusPolicy(), Qt::NoFocus);
+}
+
+void TestSettingsWindow::tabVisitsOnlyTheTwoButtons()
+{
+    openWindow("w_xm_dx1"); // no row: Save is on
+    auto *save = window->cb_1()->command_button();
+    auto *close = window->cb_2()->command_button();
+    QTRY_VERIFY(close->hasFocus());
+    QTest::keyClick(close, Qt::Key_Tab);
+    QTRY_VERIFY(save->hasFocus());
+    QTest::keyClick(save, Qt::Key_Tab);
+    QTRY_VERIFY(close->hasFocus());
+    QTest::keyClick(close, Qt::Key_Down); // the arrow keys move as Tab does
+    QTRY_VERIFY(save->hasFocus());
+}
+
+void TestSettingsWindow::radioGroups()
+{
+    openWindow("w_xm_dx1");
+    const QList<QRadioButton *> radios = window->findChildren<QRadioButton *>();
+    QCOMPARE(radios.size(), 17);
+    const QHash<QString, QString> groupOf = {
+        {"rb_t_m", "gb_1"}, {"rb_1_m", "gb_1"}, {"rb_5_m", "gb_2"}, {"rb_l_m", "gb_2"}, {"rb_z_m", "gb_3"},
+        {"rb_w_m", "gb_3"}, {"rb_t_w", "gb_6"}, {"rb_8_w", "gb_6"}, {"rb_5_w", "gb_7"}, {"rb_l_w", "gb_7"},
+        {"rb_z_w", "gb_8"}, {"rb_y_w", "gb_8"}, {"rb_w_w", "gb_8"},
+    };
+    for (QRadioButton *r : radios) {
+        if (isSelectable(r)) {
+            QVERIFY2(r->group(), qPrintable(r->objectName()));
+            QCOMPARE(r->group()->objectName(), groupOf.value(r->objectName()));
+            QVERIFY(r->group()->exclusive());
+            QVERIFY(r->isEnabled());
+            QVERIFY(!r->isChecked());
+        } else {
+            QVERIFY2(!r->group(), qPrintable(r->objectName()));
+            QVERIFY(r->isChecked());
+            QVERIFY(!r->isEnabled());
+            QVERIFY(!r->autoExclusive());
+        }
+    }
+    QCOMPARE(rb("rb_8")->text(), QStringLiteral("身高标准体重（15分）"));
+    QCOMPARE(rb("rb_2")->text(), QStringLiteral("肺活量体重指数（15分）"));
+    QCOMPARE(rb("rb_1_m")->text(), QStringLiteral("1000米跑（男）（20分）"));
+    QCOMPARE(window->findChild<QGroupBox *>(QStringLiteral("gb_4"))->title(), QStringLiteral("男"));
+    QCOMPARE(window->findChild<QGroupBox *>(QStringLiteral("gb_5"))->title(), QStringLiteral("女"));
+    QCOMPARE(window->findChildren<QGroupBox *>().size(), 8);
+}
+
+void TestSettingsWindow::clicksStayInTheirBox()
+{
+    openWindow("w_xm_dx1");
+    for (const char *name : {"rb_t_m", "rb_5_m", "rb_z_m", "rb_t_w", "rb_5_w", "rb_z_w"})
+        clickRadio(QLatin1String(name));
+    clickRadio(QStringLiteral("rb_1_m"));
+    QCOMPARE(checkedItems(), QStringList({"rb_1_m", "rb_5_m", "rb_z_m", "rb_t_w", "rb_5_w", "rb_z_w"}));
+    clickRadio(QStringLiteral("rb_y_w"));
+    clickRadio(QStringLiteral("rb_w_w"));
+    QCOMPARE(checkedItems(), QStringList({"rb_1_m", "rb_5_m", "rb_z_m", "rb_t_w", "rb_5_w", "rb_w_w"}));
+    // A fixed item stays checked whatever is clicked.
+    clickRadio(QStringLiteral("rb_8"));
+    QVERIFY(rb("rb_8")->isChecked());
+    QVERIFY(rb("rb_9")->isChecked());
+}
+
+void TestSettingsWindow::storedRowChecksExactlyItsOnes_data()
+{
+    QTest::addColumn<QString>("className");
+    for (const auto &v : kStudyYearVariants)
+        QTest::newRow(v.className) << QString::fromLatin1(v.className);
+}
+
+void TestSettingsWindow::storedRowChecksExactlyItsOnes()
+{
+    QFETCH(QString, className);
+    const QString nj = QString::fromLatin1(variantOf(className)->code);
+    const QStringList on = {"xm_t_m", "xm_5_m", "xm_z_m", "xm_8_w", "xm_l_w", "xm_w_w"};
+    seed(nj, on);
+    // "1" with a blank and NULL read as not chosen; other years' rows are not looked at.
+    QVERIFY(source->exec(QStringLiteral("UPDATE xmsz SET xm_1_m = NULL, xm_t_w = '1 ' WHERE nj = ?"), {nj}));
+    seed(nj == QLatin1String("41") ? QStringLiteral("42") : QStringLiteral("41"), kAllFlags);
+    openWindow(qPrintable(className));
+    QStringList expected;
+    for (const QString &c : on)
+        expected << radioOf(c);
+    QStringList got = checkedItems();
+    got.sort();
+    expected.sort();
+    QCOMPARE(got, expected);
+    QVERIFY(!window->saveEnabled());
+    QCOMPARE(window->dw_1().rowStatus(1), Status::NotModified);
+    QCOMPARE(boxes->count(), 0);
+}
+
+void TestSettingsWindow::noRowStartsANewRow_data() { storedRowChecksExactlyItsOnes_data(); }
+
+void TestSettingsWindow::noRowStartsANewRow()
+{
+    QFETCH(QString, className);
+    seed(QStringLiteral("45"), kAllFlags);
+    openWindow(qPrintable(className));
+    QVERIFY(checkedItems().isEmpty());
+    QVERIFY(window->saveEnabled());
+    QCOMPARE(window->dw_1().getRow(), 1L);
+    QCOMPARE(window->dw_1().rowStatus(1), Status::New);
+    QCOMPARE(boxes->count(), 0);
+    // Closing without saving writes nothing.
+    QSignalSpy closed(window->cb_2(), &pfc_picture_command_button::clicked);
+    QTest::mouseClick(window->cb_2()->command_button(), Qt::LeftButton);
+    QTRY_VERIFY(window.isNull());
+    QCOMPARE(source->count(QStringLiteral("xmsz")), 1);
+}
+
+void TestSettingsWindow::failedInsertIsReportedOnce()
+{
+    openWindow("w_xm_dx2", std::make_unique<NoInsertForm>());
+    QCOMPARE(boxes->count(), 1);
+    QCOMPARE(boxes->last().title, QStringLiteral("注意"));
+    QCOMPARE(boxes->last().text, QStringLiteral("新建设置不能执行！"));
+    QCOMPARE(boxes->last().icon, rt::Icon::Information);
+    QVERIFY(!window->saveEnabled());
+
+    // A click still offers Save; with no row to write it fails and writes nothing.
+    clickRadio(QStringLiteral("rb_5_m"));
+    QVERIFY(window->saveEnabled());
+    clickSave();
+    QCOMPARE(boxes->count(), 2);
+    QCOMPARE(boxes->last().text, QStringLiteral("保存失败！"));
+    QCOMPARE(boxes->last().icon, rt::Icon::Exclamation);
+    QVERIFY(window->saveEnabled());
+    QCOMPARE(source->count(QStringLiteral("xmsz")), 0);
+}
+
+void TestSettingsWindow::readFailureIsReportedAndOffersNoSave()
+{
+    QVERIFY(source->exec(QStringLiteral("DROP TABLE xmsz")));
+    openWindow("w_xm_dx3");
+    QCOMPARE(boxes->count(), 1);
+    QCOMPARE(boxes->last().title, QStringLiteral("注意"));
+    QVERIFY(boxes->last().text.startsWith(QStringLiteral("项目设置不能读取！\n")));
+    QVERIFY2(boxes->last().text.contains(QLatin1String("xmsz")), qPrintable(boxes->last().text));
+    QVERIFY(!window->saveEnabled());
+    QCOMPARE(window->dw_1().rowCount(), 0L);
+
+    clickRadio(QStringLiteral("rb_l_w"));
+    clickSave();
+    QCOMPARE(boxes->count(), 2);
+    QCOMPARE(boxes->last().text, QStringLiteral("保存失败！"));
+}
+
+void TestSettingsWindow::anyRadioClickSwitchesSaveOn()
+{
+    seed(QStringLiteral("41"), {"xm_t_m"});
+    openWindow("w_xm_dx1");
+    QVERIFY(!window->saveEnabled());
+    // A change made by code is no click.
+    rb("rb_5_m")->setChecked(true);
+    QVERIFY(!window->saveEnabled());
+    // A click on the button already checked is.
+    clickRadio(QStringLiteral("rb_t_m"));
+    QVERIFY(window->saveEnabled());
+    QVERIFY(rb("rb_t_m")->isChecked());
+}
+
+void TestSettingsWindow::saveWritesTheChosenFlags_data()
+{
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QStringList>("clicks");
+    QTest::addColumn<QStringList>("flags");
+    QTest::newRow("year 1, nothing chosen") << "w_xm_dx1" << QStringList() << QStringList();
+    QTest::newRow("year 2, rb_5_m only") << "w_xm_dx2" << QStringList{"rb_5_m"} << QStringList{"xm_5_m"};
+    QTest::newRow("year 3, one per box")
+        << "w_xm_dx3" << QStringList{"rb_1_m", "rb_l_m", "rb_w_m", "rb_t_w", "rb_5_w", "rb_y_w"}
+        << QStringList{"xm_1_m", "xm_l_m", "xm_w_m", "xm_t_w", "xm_5_w", "xm_y_w"};
+    QTest::newRow("year 4, changed minds")
+        << "w_xm_dx4" << QStringList{"rb_t_m", "rb_1_m", "rb_z_w", "rb_w_w", "rb_8_w"}
+        << QStringList{"xm_1_m", "xm_w_w", "xm_8_w"};
+}
+
+void TestSettingsWindow::saveWritesTheChosenFlags()
+{
+    QFETCH(QString, className);
+    QFETCH(QStringList, clicks);
+    QFETCH(QStringList, flags);
+    const QString nj = QString::fromLatin1(variantOf(className)->code);
+    openWindow(qPrintable(className));
+    for (const QString &name : clicks)
+        clickRadio(name);
+    clickSave();
+    QCOMPARE(boxes->count(), 0);
+    QVERIFY(!window->saveEnabled());
+    QCOMPARE(source->count(QStringLiteral("xmsz")), 1);
+    verifyStored(nj, flags);
+    QCOMPARE(stored(nj, QStringLiteral("xm_58_m")), QStringLiteral("<null>"));
+    QCOMPARE(window->dw_1().rowStatus(1), Status::NotModified);
+}
+
+void TestSettingsWindow::secondSaveUpdatesAndKeepsCarriedColumns()
+{
+    seed(QStringLiteral("44"), {"xm_t_m"}, QStringLiteral(", xm_58_m, xm_58_w"), QStringLiteral(", 'p', 'q'"));
+    openWindow("w_xm_dx4");
+    clickRadio(QStringLiteral("rb_1_m"));
+    clickSave();
+    verifyStored(QStringLiteral("44"), {"xm_1_m"});
+    clickRadio(QStringLiteral("rb_1_m")); // already checked: Save comes on again
+    clickRadio(QStringLiteral("rb_5_w"));
+    clickSave();
+    QCOMPARE(boxes->count(), 0);
+    QCOMPARE(source->count(QStringLiteral("xmsz")), 1);
+    verifyStored(QStringLiteral("44"), {"xm_1_m", "xm_5_w"});
+    QCOMPARE(stored(QStringLiteral("44"), QStringLiteral("xm_58_m")), QStringLiteral("p"));
+    QCOMPARE(stored(QStringLiteral("44"), QStringLiteral("xm_58_w")), QStringLiteral("q"));
+}
+
+void TestSettingsWindow::lockedDatabaseFailsOnceAndRetrySaves()
+{
+    seed(QStringLiteral("41"), {"xm_t_m"});
+    openWindow("w_xm_dx1");
+    clickRadio(QStringLiteral("rb_1_m"));
+    SecondConnection other(source->databasePath());
+    QVERIFY2(other.holdWriteLock(), qPrintable(other.error()));
+    clickSave();
+    QCOMPARE(boxes->count(), 1);
+    QCOMPARE(boxes->last().title, QStringLiteral("注意"));
+    QCOMPARE(boxes->last().text, QStringLiteral("保存失败！"));
+    QCOMPARE(boxes->last().icon, rt::Icon::Exclamation);
+    QVERIFY(window->saveEnabled());
+    QCOMPARE(window->dw_1().rowStatus(1), Status::DataModified);
+    QVERIFY(other.release());
+    verifyStored(QStringLiteral("41"), {"xm_t_m"}); // nothing lost
+
+    clickSave();
+    QCOMPARE(boxes->count(), 1);
+    QVERIFY(!window->saveEnabled());
+    verifyStored(QStringLiteral("41"), {"xm_1_m"});
+}
+
+void TestSettingsWindow::duplicateKeyFailsAndKeepsTheOtherRow()
+{
+    openWindow("w_xm_dx2");
+    QVERIFY(window->saveEnabled());
+    // Meanwhile the year's row is saved elsewhere.
+    QCOMPARE(rt::sqlca().commit(), 0); // ends the window's read, so the other writer gets through
+    seed(QStringLiteral("42"), {"xm_z_m"});
+    clickRadio(QStringLiteral("rb_w_m"));
+    clickSave();
+    QCOMPARE(boxes->count(), 1);
+    QCOMPARE(boxes->last().text, QStringLiteral("保存失败！"));
+    QVERIFY(window->saveEnabled());
+    QCOMPARE(window->dw_1().rowStatus(1), Status::NewModified);
+    QCOMPARE(source->count(QStringLiteral("xmsz")), 1);
+    verifyStored(QStringLiteral("42"), {"xm_z_m"});
+}
+
+void TestSettingsWindow::failedCommitLeavesNoRowAndNextSaveWrites()
+{
+    openWindow("w_xm_dx3");
+    clickRadio(QStringLiteral("rb_l_m"));
+    SecondConnection other(source->databasePath());
+    QVERIFY2(other.holdReadLock(), qPrintable(other.error()));
+    clickSave();
+    QCOMPARE(boxes->count(), 1);
+    QCOMPARE(boxes->last().text, QStringLiteral("保存失败！"));
+    QCOMPARE(boxes->last().icon, rt::Icon::Exclamation);
+    QVERIFY(window->saveEnabled());
+    QCOMPARE(window->dw_1().rowStatus(1), Status::NewModified);
+    QVERIFY2(rt::sqlca().SQLErrText.contains(QLatin1String("commit")), qPrintable(rt::sqlca().SQLErrText));
+    QVERIFY(other.release());
+    QCOMPARE(source->count(QStringLiteral("xmsz")), 0);
+
+    clickSave();
+    QCOMPARE(boxes->count(), 1);
+    QVERIFY(!window->saveEnabled());
+    QCOMPARE(source->count(QStringLiteral("xmsz")), 1);
+    verifyStored(QStringLiteral("43"), {"xm_l_m"});
+}
+
+void TestSettingsWindow::failedCommitKeepsTheStoredRow()
+{
+    seed(QStringLiteral("44"), {"xm_5_m", "xm_y_w"});
+    openWindow("w_xm_dx4");
+    clickRadio(QStringLiteral("rb_l_m"));
+    SecondConnection other(source->databasePath());
+    QVERIFY2(other.holdReadLock(), qPrintable(other.error()));
+    clickSave();
+    QCOMPARE(boxes->count(), 1);
+    QVERIFY2(rt::sqlca().SQLErrText.contains(QLatin1String("commit")), qPrintable(rt::sqlca().SQLErrText));
+    QCOMPARE(window->dw_1().rowStatus(1), Status::DataModified);
+    QVERIFY(other.release());
+    verifyStored(QStringLiteral("44"), {"xm_5_m", "xm_y_w"});
+    clickSave();
+    QCOMPARE(boxes->count(), 1);
+    verifyStored(QStringLiteral("44"), {"xm_l_m", "xm_y_w"});
+}
+
+void TestSettingsWindow::escEnterAndCloseThroughTheRegistry()
+{
+    bool checkedInside = false;
+    auto conn = connect(&rt::windows(), &rt::WindowRegistry::windowShown, this, [&](QWidget *w, const QString &cls) {
+        if (cls != QLatin1String("w_xm_dx1"))
+            return;
+        auto *win = qobject_cast<w_xm_dx *>(w);
+        QPointer<w_xm_dx> guard(win);
+        QApplication::setActiveWindow(win);
+        QVERIFY(QTest::qWaitForWindowActive(win));
+        QVERIFY(win->isModal());
+        auto *save = win->cb_1()->command_button();
+        QTest::keyClick(win, Qt::Key_Escape);
+        QTest::qWait(20);
+        QVERIFY(guard);
+        // Enter on Save saves once and closes nothing.
+        auto *radio = win->findChild<QRadioButton *>(QStringLiteral("rb_z_w"));
+        QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(6, radio->height() / 2));
+        save->setFocus();
+        QTRY_VERIFY(save->hasFocus());
+        QTest::keyClick(save, Qt::Key_Return);
+        QTRY_VERIFY(!win->saveEnabled());
+        QTest::keyClick(win, Qt::Key_Escape);
+        QTest::qWait(20);
+        QVERIFY(guard);
+        checkedInside = true;
+        // Closed by the window manager: closes at once, like the Close button.
+        win->close();
+    });
+    QCOMPARE(rt::windows().open(QStringLiteral("w_xm_dx1")), 1);
+    disconnect(conn);
+    QVERIFY(checkedInside);
+    QVERIFY(!rt::windows().window(QStringLiteral("w_xm_dx1")));
+    QCOMPARE(boxes->count(), 0);
+    verifyStored(QStringLiteral("41"), {"xm_z_w"});
+}
+
+QTEST_MAIN(TestSettingsWindow)
+#include "test_w_xm_dx.moc"
