@@ -81,6 +81,7 @@ private slots:
     void spaceInDialogClicksOnce();
     void disabledTakesNoInput();
     void ofSetEnabledOnlyInner();
+    void mnemonicAndCancelClickOnce();
 };
 
 void TestPictureButton::pictureMode_data()
@@ -419,6 +420,31 @@ void TestPictureButton::ofSetEnabledOnlyInner()
     QVERIFY(!b->command_button()->testAttribute(Qt::WA_ForceDisabled));
     QVERIFY(b->testAttribute(Qt::WA_ForceDisabled));
     QVERIFY(!b->command_button()->isEnabled()); // the object as a whole still takes no input
+}
+
+void TestPictureButton::mnemonicAndCancelClickOnce()
+{
+    QDialog d;
+    auto *save = makeButton(&d, QStringLiteral("保存（&S)"), QStringLiteral("Save!"), 20);
+    auto *quit = new pfc_picture_command_button(&d);
+    quit->buttontext = QStringLiteral("关闭(&X)");
+    quit->cancel = true;
+    quit->place(420, 20, 361);
+    quit->constructor();
+    d.resize(rt::unitsToPixelsX(900), rt::unitsToPixelsY(200));
+    d.show();
+    QApplication::setActiveWindow(&d);
+    QVERIFY(QTest::qWaitForWindowActive(&d));
+    QSignalSpy saves(save, &pfc_picture_command_button::clicked);
+    QSignalSpy quits(quit, &pfc_picture_command_button::clicked);
+    QTest::keyClick(&d, Qt::Key_S, Qt::AltModifier);
+    QTRY_COMPARE(saves.count(), 1);
+    QTest::keyClick(&d, Qt::Key_Escape);
+    QTRY_COMPARE(quits.count(), 1);
+    QTest::qWait(20);
+    QCOMPARE(saves.count(), 1);
+    QCOMPARE(quits.count(), 1);
+    QVERIFY(d.isVisible()); // the dialog's own Esc did not run as well
 }
 
 QTEST_MAIN(TestPictureButton)
