@@ -6,10 +6,12 @@
 #include "runtime/units.h"
 #include "score/my_maskedit.h"
 #include "score/w_jsq_by.h"
+#include "score/year_score_window.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 
 namespace score {
 
@@ -49,6 +51,9 @@ constexpr Geometry kFrameEarlier{1504, 276, 745, 368};
 constexpr Geometry kFrameResult{2240, 276, 699, 368};
 
 constexpr long kFieldBack = rt::rgb(166, 202, 240);
+
+// Ahead of the window's own sequence, which starts at 40.
+constexpr int kEarlierYearTabs[] = {10, 20, 30};
 
 } // namespace
 
@@ -113,6 +118,28 @@ void GraduationPanel::refresh(int fourthYearTotal)
         common::fourthYearGraduation(em_c1->value(), em_c2->value(), em_c3->value(), fourthYearTotal);
     em_by_cj->setText(QString::number(result.score));
     showGrade(sle_by_dj, result.grade);
+}
+
+void GraduationPanel::attachTo(YearScoreWindow *window)
+{
+    window->setTotalHook([panel = QPointer<GraduationPanel>(this)](int yearTotal) {
+        if (panel)
+            panel->refresh(yearTotal);
+    });
+    connect(this, &GraduationPanel::earlierYearChanged, window, [window] { window->xn(); });
+    my_maskedit *const edits[] = {em_c1, em_c2, em_c3};
+    for (int i = 0; i < 3; ++i)
+        window->addTabStop(edits[i], kEarlierYearTabs[i]);
+    window->addTabStop(em_by_cj, 0);
+    window->addTabStop(sle_by_dj, 0);
+}
+
+YearScoreWindow *createFourthYearWindow(QWidget *parent)
+{
+    auto *window = new YearScoreWindow(yearParameters(4), parent);
+    auto *panel = new GraduationPanel(window);
+    panel->attachTo(window);
+    return window;
 }
 
 } // namespace score

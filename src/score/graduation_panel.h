@@ -4,12 +4,13 @@
 // hands its result to refresh(); a changed earlier-year score asks the window for a new total.
 #include <QObject>
 
-class QGroupBox;
-class QLabel;
 class QLineEdit;
+class QWidget;
 class my_maskedit;
 
 namespace score {
+
+class YearScoreWindow;
 
 class GraduationPanel : public QObject {
     Q_OBJECT
@@ -24,6 +25,9 @@ public:
     // The panel's tab stops, in their order.
     my_maskedit *firstTabStop() const { return em_c1; }
     my_maskedit *lastTabStop() const { return em_c3; }
+    // Takes its place in the year-4 window: refreshed at the end of every year total, a changed
+    // earlier-year score runs the year total, and its fields join the window's Tab sequence.
+    void attachTo(YearScoreWindow *window);
 
 signals:
     // An earlier-year score was changed by typing and its field left.
@@ -36,5 +40,8 @@ private:
     my_maskedit *em_by_cj = nullptr;
     QLineEdit *sle_by_dj = nullptr;
 };
+
+// The fourth-year score window: the year score window of year 4 with the graduation panel.
+YearScoreWindow *createFourthYearWindow(QWidget *parent);
 
 } // namespace score

@@ -1,6 +1,7 @@
 #include "score/register.h"
 
 #include "runtime/registry.h"
+#include "score/graduation_panel.h"
 #include "score/w_jsq_by.h"
 #include "score/year_score_window.h"
 
@@ -14,6 +15,7 @@ void registerWindows()
         rt::windows().registerClass(QLatin1String(p.className), rt::WindowType::Response,
                                     [&p](QWidget *parent) { return new YearScoreWindow(p, parent); });
     }
+    rt::windows().registerClass(QStringLiteral("w_jsq_dx4"), rt::WindowType::Response, createFourthYearWindow);
     rt::windows().registerClass(QStringLiteral("w_jsq_by"), rt::WindowType::Response,
                                 [](QWidget *parent) { return new w_jsq_by(parent); });
 }
