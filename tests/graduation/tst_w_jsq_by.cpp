@@ -27,7 +27,7 @@ private slots:
     void tabCycle();
     void enterMovesOnLikeTab();
     void resultFieldsTakeAClickButNoTab();
-    void noAutoDefaultButton();
+    void keysCloseNothing();
     void computesWhenAChangedFieldIsLeft_data();
     void computesWhenAChangedFieldIsLeft();
     void unchangedFieldsComputeNothing();
@@ -137,11 +137,21 @@ void GraduationWindowTest::resultFieldsTakeAClickButNoTab()
     QVERIFY(focused() != control<QWidget>("em_by_cj") && focused() != control<QWidget>("sle_by_dj"));
 }
 
-void GraduationWindowTest::noAutoDefaultButton()
+void GraduationWindowTest::keysCloseNothing()
 {
-    for (QPushButton *button : window->findChildren<QPushButton *>()) {
+    for (QPushButton *button : window->findChildren<QPushButton *>())
         QVERIFY2(!button->autoDefault() && !button->isDefault(), qPrintable(button->objectName()));
-    }
+    QCOMPARE(window->windowFlags() & Qt::WindowCloseButtonHint, Qt::WindowFlags());
+    // Esc is no cancel key, and Enter on the button presses nothing.
+    QTest::keyClick(control("em_c1"), Qt::Key_Escape);
+    QVERIFY(window->isVisible());
+    control<QPushButton>("cb_1")->setFocus();
+    QTest::keyClick(control<QPushButton>("cb_1"), Qt::Key_Return);
+    QVERIFY(window->isVisible());
+    // The access key of "关闭(&X)" closes at once.
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    QTest::keyClick(focused(), Qt::Key_X, Qt::AltModifier);
+    QTRY_VERIFY(!window);
 }
 
 void GraduationWindowTest::computesWhenAChangedFieldIsLeft_data()
