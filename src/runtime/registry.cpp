@@ -65,7 +65,14 @@ int WindowRegistry::openWindow(const QString &className, QWidget *parent, bool t
     const Entry entry = it.value();
 
     if (throughVariable) {
-        if (QWidget *open = variables_.value(className)) {
+        QWidget *open = variables_.value(className);
+        // A window that has been shown and closed is gone for its variable, even while its deferred
+        // deletion is still pending: opening the class again makes a new window.
+        if (open && open->isHidden() && open->testAttribute(Qt::WA_WState_ExplicitShowHide)) {
+            variables_.remove(className);
+            open = nullptr;
+        }
+        if (open) {
             open->show();
             open->raise();
             open->activateWindow();
