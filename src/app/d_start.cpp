@@ -134,15 +134,23 @@ QString d_start::describe(const QString &expression) const
 
 QString d_start::modify(const QString &expression)
 {
-    static const QRegularExpression pattern(QStringLiteral(R"(^\s*(\w+)\.border\s*=\s*'(\d)'\s*$)"),
-                                            QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression pattern(QStringLiteral(R"(^\s*(\w+)\.(\w+)\s*=\s*'([^']*)'\s*$)"));
     const QRegularExpressionMatch match = pattern.match(expression);
     if (!match.hasMatch())
         return QStringLiteral("Line 1 Column 0: incorrect syntax.");
     Object *object = find(match.captured(1));
     if (!object)
         return QStringLiteral("Line 1 Column 0: unknown object %1.").arg(match.captured(1));
-    const int border = match.captured(2).toInt();
+    const QString property = match.captured(2).toLower();
+    const QString value = match.captured(3);
+    if (property == QLatin1String("tag")) {
+        object->tag = value;
+        return QString();
+    }
+    bool isNumber = false;
+    const int border = value.toInt(&isNumber);
+    if (property != QLatin1String("border") || !isNumber || border < 0 || border > 6)
+        return QStringLiteral("Line 1 Column 0: invalid value for %1.").arg(match.captured(2));
     if (object->border != border) {
         object->border = border;
         update();

@@ -22,7 +22,8 @@ public:
     // "<name>.type", "<name>.tag", "<name>.border": the value, "?" for an empty tag, "!" for an unknown
     // object or property.
     QString describe(const QString &expression) const;
-    // "<name>.Border='<n>'": the empty string on success, an error text otherwise.
+    // "<name>.Border='<n>'" or "<name>.Tag='<text>'": the empty string on success, an error text
+    // otherwise.
     QString modify(const QString &expression);
 
     // The object's rectangle in pixels, empty for an unknown name.

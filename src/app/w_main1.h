@@ -43,11 +43,12 @@ public:
     // Places a control of the frame at unit coordinates of the frame's client area (below the menu bar).
     void placeInClient(QWidget *control, int x, int y, int width, int height);
     void moveInClient(QWidget *control, int x, int y);
+    // None while the application keeps the toolbar's user control off.
+    QMenu *createPopupMenu() override;
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
     bool event(QEvent *event) override;
-    QMenu *createPopupMenu() override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
