@@ -8,7 +8,9 @@
 #include "score/my_maskedit.h"
 #include "score/register.h"
 #include "score/year_score_window.h"
-#include "settings_stand_in.h"
+#include "kit/pfc_picture_command_button.h"
+#include "settings/register.h"
+#include "settings/w_xm_dx.h"
 #include "test_data_source.h"
 
 #include <QApplication>
@@ -17,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
+#include <deque>
 #include <memory>
 
 using score::YearScoreWindow;
@@ -55,6 +58,25 @@ template <typename T = my_maskedit> T *child(QWidget *w, const char *name)
     return w->findChild<T *>(QLatin1String(name));
 }
 
+// What the operator does in a settings window before closing it with "关闭(&X)".
+using SettingsVisit = std::function<void(w_xm_dx *)>;
+
+void clickRadios(w_xm_dx *w, std::initializer_list<const char *> names)
+{
+    for (const char *name : names) {
+        auto *b = w->findChild<QRadioButton *>(QLatin1String(name));
+        QVERIFY2(b, name);
+        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
+    }
+}
+
+void clickSave(w_xm_dx *w)
+{
+    QSignalSpy done(w->cb_1(), &pfc_picture_command_button::clicked);
+    QTest::mouseClick(w->cb_1()->command_button(), Qt::LeftButton);
+    QTRY_COMPARE(done.count(), 1);
+}
+
 QString shown(QWidget *w, const char *name) { return child<QLineEdit>(w, name)->text(); }
 
 } // namespace
@@ -64,6 +86,7 @@ class TestYearScoreWindow : public QObject {
 private slots:
     void initTestCase();
     void init();
+    void cleanup();
 
     void openingLoop_data();
     void openingLoop();
@@ -96,20 +119,43 @@ private:
     static void typeInto(QWidget *w, const char *name, const QString &text);
     static void leave(QWidget *w, const char *name) { QTest::keyClick(child(w, name), Qt::Key_Tab); }
     static void activate(QWidget *w);
+
+    // Visits of the settings windows, in order; a visit without one closes the window unsaved.
+    std::deque<SettingsVisit> visits_;
+    int settingsOpenings_ = 0;
+    QMetaObject::Connection settingsDriver_;
 };
 
 void TestYearScoreWindow::initTestCase()
 {
     rt::installFontSubstitutions();
-    standin::registerSettingsWindows();
+    settings::registerWindows();
     score::registerWindows();
 }
 
 void TestYearScoreWindow::init()
 {
-    standin::actions().clear();
-    standin::openings() = 0;
+    visits_.clear();
+    settingsOpenings_ = 0;
+    settingsDriver_ = connect(&rt::windows(), &rt::WindowRegistry::windowShown, this,
+                              [this](QWidget *w, const QString &cls) {
+                                  auto *settingsWindow = qobject_cast<w_xm_dx *>(w);
+                                  if (!settingsWindow || !cls.startsWith(QLatin1String("w_xm_dx")))
+                                      return;
+                                  ++settingsOpenings_;
+                                  QApplication::setActiveWindow(w);
+                                  if (!QTest::qWaitForWindowActive(w))
+                                      qWarning("settings window not active");
+                                  if (!visits_.empty()) {
+                                      const SettingsVisit visit = visits_.front();
+                                      visits_.pop_front();
+                                      visit(settingsWindow);
+                                  }
+                                  QTest::mouseClick(settingsWindow->cb_2()->command_button(), Qt::LeftButton);
+                              });
 }
+
+void TestYearScoreWindow::cleanup() { disconnect(settingsDriver_); }
 
 void TestYearScoreWindow::activate(QWidget *w)
 {
@@ -156,9 +202,12 @@ void TestYearScoreWindow::openingLoop()
     QCOMPARE(TestDataSource::connectSqlca(), 0L);
     rt::MessageBoxRecorder boxes;
 
-    // First visit: closed without saving. Second: the year's items saved.
-    standin::actions().push_back([] {});
-    standin::actions().push_back([year] { saveRow(year, {{"xm_t_m", "0"}, {"xm_5_m", "0"}}); });
+    // First visit: closed without saving. Second: one item of each category chosen and saved.
+    visits_.push_back([](w_xm_dx *) {});
+    visits_.push_back([](w_xm_dx *s) {
+        clickRadios(s, {"rb_1_m", "rb_l_m", "rb_w_m", "rb_8_w", "rb_5_w", "rb_y_w"});
+        clickSave(s);
+    });
 
     const QString cls = QString::fromLatin1(score::yearParameters(year).className);
     bool checkedWindow = false;
@@ -169,10 +218,13 @@ void TestYearScoreWindow::openingLoop()
                                // The saved flags are applied; inputs and results are empty.
                                QCOMPARE(w->windowTitle(), QString::fromUtf8(score::yearParameters(year).title));
                                QVERIFY(!child(w, "em_t")->isEnabled());
-                               QVERIFY(!child(w, "em_5")->isEnabled());
                                QVERIFY(child(w, "em_1")->isEnabled());
-                               QVERIFY(child(w, "em_l")->isEnabled());
                                QVERIFY(!child(w, "em_8")->isEnabled());
+                               QVERIFY(!child(w, "em_5")->isEnabled());
+                               QVERIFY(child(w, "em_l")->isEnabled());
+                               QVERIFY(!child(w, "em_z")->isEnabled());
+                               QVERIFY(!child(w, "em_y")->isEnabled());
+                               QVERIFY(child(w, "em_w")->isEnabled());
                                QVERIFY(child<QRadioButton>(w, "rb_sex_man")->isChecked());
                                QCOMPARE(shown(w, "em_s1"), QString());
                                QCOMPARE(shown(w, "em_xn_t"), QString());
@@ -183,7 +235,9 @@ void TestYearScoreWindow::openingLoop()
     QCOMPARE(rt::windows().open(cls), 1);
     disconnect(c);
     QVERIFY(checkedWindow);
-    QCOMPARE(standin::openings(), 2);
+    QCOMPARE(settingsOpenings_, 2);
+    QCOMPARE(ds.scalar(QStringLiteral("SELECT xm_y_w FROM xmsz WHERE nj = ?"), {common::studyYearCode(year)}),
+             QVariant(QStringLiteral("1")));
     QCOMPARE(boxes.count(), 2);
     for (const rt::ShownBox &b : boxes.boxes) {
         QCOMPARE(b.title, QStringLiteral("注意"));
@@ -208,7 +262,7 @@ void TestYearScoreWindow::openingRetrievalError()
     QCOMPARE(rt::windows().open(QStringLiteral("w_jsq_dx1")), -1);
     disconnect(c);
     QVERIFY(!shownWindow);
-    QCOMPARE(standin::openings(), 0);
+    QCOMPARE(settingsOpenings_, 0);
     QCOMPARE(boxes.count(), 1);
     QCOMPARE(boxes.last().title, QStringLiteral("错误"));
     QVERIFY2(boxes.last().text.contains(QLatin1String("xmsz")), qPrintable(boxes.last().text));
@@ -224,7 +278,7 @@ void TestYearScoreWindow::openingWithRow()
     auto w = openWindow(2);
     QVERIFY(w);
     QCOMPARE(boxes.count(), 0);
-    QCOMPARE(standin::openings(), 0);
+    QCOMPARE(settingsOpenings_, 0);
     // The focus starts in the height edit; the boxes are clear.
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(child(w.get(), "em_s1")));
     for (const char *box : {"cbx_1", "cbx_2", "cbx_3", "cbx_4", "cbx_59"})
@@ -566,22 +620,31 @@ void TestYearScoreWindow::settingsButtonAppliesNewFlags()
 {
     TestDataSource ds;
     QCOMPARE(TestDataSource::connectSqlca(), 0L);
-    saveRow(2);
+    // Men: step test, 50 m, sit-and-reach; women: step test, 50 m, sit-and-reach.
+    saveRow(2, {{"xm_t_m", "1"}, {"xm_5_m", "1"}, {"xm_z_m", "1"}, {"xm_t_w", "1"}, {"xm_5_w", "1"}, {"xm_z_w", "1"}},
+            QStringLiteral("0"));
     rt::MessageBoxRecorder boxes;
     auto w = openWindow(2);
     QVERIFY(w);
     QWidget *win = w.get();
+    QVERIFY(child(win, "em_5")->isEnabled());
+    QVERIFY(!child(win, "em_l")->isEnabled());
     typeInto(win, "em_5", QStringLiteral("7.6"));
     leave(win, "em_5");
     QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("23.0"));
 
-    standin::actions().push_back([] { saveRow(2, {{"xm_5_m", "0"}}); });
+    // The long jump in place of the 50 m run for men.
+    visits_.push_back([](w_xm_dx *s) {
+        clickRadios(s, {"rb_l_m"});
+        clickSave(s);
+    });
     QTest::mouseClick(child<QPushButton>(win, "cb_2"), Qt::LeftButton);
-    QCOMPARE(standin::openings(), 1);
+    QCOMPARE(settingsOpenings_, 1);
     activate(win);
     // Disabled at once; the score stays and the total is left as it was.
     QVERIFY(!child(win, "em_5")->isEnabled());
     QVERIFY(!child(win, "em_5_t")->isEnabled());
+    QVERIFY(child(win, "em_l")->isEnabled());
     QCOMPARE(shown(win, "em_5_t"), QStringLiteral("23.0"));
     QCOMPARE(shown(win, "em_5"), QStringLiteral("7.60"));
     QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("23.0"));
@@ -603,7 +666,7 @@ void TestYearScoreWindow::settingsButtonWithoutRowOrFailing()
     QVERIFY(!child(win, "em_l")->isEnabled());
 
     // The row went missing and nothing was saved: one message, the flags stay.
-    standin::actions().push_back([] { runOnSqlca(QStringLiteral("DELETE FROM xmsz")); });
+    visits_.push_back([](w_xm_dx *) { runOnSqlca(QStringLiteral("DELETE FROM xmsz")); });
     QTest::mouseClick(child<QPushButton>(win, "cb_2"), Qt::LeftButton);
     QCOMPARE(boxes.count(), 1);
     QCOMPARE(boxes.last().title, QStringLiteral("注意"));
@@ -612,7 +675,7 @@ void TestYearScoreWindow::settingsButtonWithoutRowOrFailing()
     QVERIFY(child(win, "em_z")->isEnabled());
 
     // The table cannot be read: the driver's text, and nothing changes.
-    standin::actions().push_back([] { runOnSqlca(QStringLiteral("DROP TABLE xmsz")); });
+    visits_.push_back([](w_xm_dx *) { runOnSqlca(QStringLiteral("DROP TABLE xmsz")); });
     QTest::mouseClick(child<QPushButton>(win, "cb_2"), Qt::LeftButton);
     QCOMPARE(boxes.count(), 2);
     QCOMPARE(boxes.last().title, QStringLiteral("错误"));
