@@ -22,11 +22,11 @@ struct Line {
 // The support team's contact data.
 constexpr Line kLines[] = {
     {"st_1", "如有技术问题或新功能建议，请与 Fitmarkel 技术支持组联系。", 55, 80, 2034, 72, 10, 700, rt::rgb(0, 0, 255)},
-    {"st_3", "地址：学院路 1 号 体育教研室 Fitmarkel 技术支持组  联系人：李老师  邮编：100000", 64, 208, 1902, 72, 10, 400,
+    {"st_3", "地址：学院路 1 号体育教研室  联系人：李老师  邮编：100000", 64, 208, 1902, 72, 10, 400,
      rt::syscolor::Desktop},
     {"st_5", "手机：130 0000 0000", 64, 332, 1262, 72, 10, 700, rt::rgb(0, 0, 255)},
     {"st_4", "电话：010-0000 0000", 64, 440, 1262, 72, 10, 700, rt::rgb(0, 0, 255)},
-    {"st_2", "E_Mail:    support@fitmarkel.example.org", 64, 556, 1038, 72, 12, 700, rt::syscolor::LinkColor},
+    {"st_2", "E_Mail:   fm@example.org", 64, 556, 1038, 72, 12, 700, rt::syscolor::LinkColor},
     {"st_10", "软件升级：", 64, 692, 379, 72, 10, 400, rt::rgb(255, 0, 255)},
 };
 

@@ -8,5 +8,5 @@ class w_about : public QWidget {
 public:
     explicit w_about(QWidget *parent = nullptr);
 
-    static QString upgradeUrl() { return QStringLiteral("https://fitmarkel.example.org/"); }
+    static QString upgradeUrl() { return QStringLiteral("https://www.example.org/fitmarkel/"); }
 };

@@ -51,10 +51,19 @@ int main(int argc, char *argv[])
                 auto *login = w->findChild<pfc_picture_command_button *>(QStringLiteral("uo_3"));
                 QTest::mouseClick(login->command_button(), Qt::LeftButton);
             });
+        } else if (cls == QLatin1String("w_about")) {
+            save(w, QStringLiteral("w_about"));
+            w->close();
         } else if (cls == QLatin1String("w_main1")) {
             QTimer::singleShot(500, w, [w] {
                 auto *frame = static_cast<w_main1 *>(w);
+                // Without a window manager the frame keeps its normal size (4018 x 2692 units); shown
+                // that way first, then over the whole screen as a maximised frame stands.
+                save(frame, QStringLiteral("w_main1-normal"));
+                if (!frame->isMaximized() || frame->size().width() < frame->screen()->availableSize().width())
+                    frame->setGeometry(frame->screen()->availableGeometry());
                 save(frame, QStringLiteral("w_main1"));
+                frame->menu()->item(QStringLiteral("m_关于"))->trigger();
                 frame->menu()->item(QStringLiteral("m_导航"))->trigger();
                 save(frame, QStringLiteral("w_main1-picture"));
                 frame->menu()->item(QStringLiteral("m_导航"))->trigger();
