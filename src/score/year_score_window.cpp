@@ -478,17 +478,20 @@ int YearScoreWindow::sg()
 
     // A weight is judged only against the row of its own height; without one it scores 0 and says so.
     QString problem;
-    if (r.outcome == Outcome::NoRow || r.outcome == Outcome::NullLimit)
+    rt::Icon icon = rt::Icon::Exclamation;
+    if (r.outcome == Outcome::NoRow || r.outcome == Outcome::NullLimit) {
         problem = QStringLiteral("体重标准中没有身高 %1 厘米的数据，身高标准体重按0分计。").arg(r.wholeHeight());
-    else if (r.outcome == Outcome::QueryFailed)
+    } else if (r.outcome == Outcome::QueryFailed) {
         problem = r.error;
+        icon = rt::Icon::StopSign;
+    }
     if (!problem.isEmpty()) {
         // A change of sex looks the same height up twice: one message is enough.
         if (walking_ && walkMessages_.contains(problem))
             return 0;
         if (walking_)
             walkMessages_.append(problem);
-        rt::messageBox(QStringLiteral("错误"), problem, rt::Icon::Exclamation);
+        rt::messageBox(QStringLiteral("错误"), problem, icon);
     }
     return 0;
 }

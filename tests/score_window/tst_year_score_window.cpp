@@ -16,6 +16,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QtTest>
@@ -98,6 +99,7 @@ private slots:
     void heightAndWeightRescore();
     void missingWeightMessage_data();
     void missingWeightMessage();
+    void realMessageBoxTakesFocusWithoutScoring();
     void weightLimitRowMissing();
     void weightLimitQueryFails();
 
@@ -445,6 +447,34 @@ void TestYearScoreWindow::missingWeightMessage()
     QCOMPARE(boxes.count(), 2);
     QCOMPARE(shown(win, "em_s_t"), QStringLiteral("0.0"));
     QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("5.0"));
+}
+
+void TestYearScoreWindow::realMessageBoxTakesFocusWithoutScoring()
+{
+    TestDataSource ds;
+    QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    saveRow(1);
+    auto w = openWindow(1);
+    QVERIFY(w);
+    QWidget *win = w.get();
+    typeInto(win, "em_f", QStringLiteral("3500"));
+
+    // The real box: the edit that has just taken the focus loses it to the box, and is not scored.
+    int shownBoxes = 0;
+    QTimer closer;
+    connect(&closer, &QTimer::timeout, this, [&] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            ++shownBoxes;
+            box->accept();
+        }
+    });
+    closer.start(50);
+    QTest::keyClick(child(win, "em_f"), Qt::Key_Tab);
+    closer.stop();
+    QCOMPARE(shownBoxes, 1);
+    activate(win);
+    QTRY_VERIFY(child(win, "em_5")->hasFocus());
+    QCOMPARE(shown(win, "em_5_t"), QString());
 }
 
 void TestYearScoreWindow::weightLimitRowMissing()
