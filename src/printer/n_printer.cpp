@@ -243,12 +243,11 @@ int n_printer::applyDialogChoice(const std::optional<DevMode>& devMode, const st
     const QString printername = of_getstringfromblob(*devNames, deviceOffset + 1);
     if (printername.isEmpty())
         return dialog_not_applied;
-    // Settings first: a printer that refused them is not made the default either.
-    if (of_modifyprinter(printername, *devMode) != 1)
-        return dialog_not_applied;
-    if (of_setdefault(printername) != 1)
-        return dialog_not_applied;
-    return 1;
+    // The settings are stored, then the printer is made the default whatever became of them; the choice
+    // counts as applied only when both took.
+    const int stored = of_modifyprinter(printername, *devMode);
+    const int madeDefault = of_setdefault(printername);
+    return stored == 1 && madeDefault == 1 ? 1 : dialog_not_applied;
 }
 
 int n_printer::of_printsetup(QWidget* hwnd)

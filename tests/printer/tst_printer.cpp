@@ -8,6 +8,7 @@
 #include <cups/cups.h>
 
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QPrintDialog>
@@ -18,6 +19,7 @@
 #include <QtTest>
 
 #include <functional>
+#include <memory>
 
 using printer::n_printer;
 
@@ -41,6 +43,12 @@ public:
     std::function<bool(printer::PrintDlg&)> printDialog;
     std::function<bool(printer::PageSetupDlg&)> pageDialog;
     std::optional<QString> deviceEntry;
+    bool setPrinterFails = false;
+
+    bool setPrinter(printer::PrinterHandle& handle, const printer::PrinterInfo2& info) override
+    {
+        return !setPrinterFails && CupsPlatform::setPrinter(handle, info);
+    }
 
     QString profileString(const QString& section, const QString& key, const QString& defaultText) override
     {
@@ -137,6 +145,7 @@ private slots:
     void printSetupCancelAppliesNothing();
     void printSetupOkWithoutChoiceAppliesNothing_data();
     void printSetupOkWithoutChoiceAppliesNothing();
+    void printSetupRefusedSettingsReported_data();
     void printSetupRefusedSettingsReported();
     void printSetupRefusedDefaultReported();
     void pageSetupMarginsInOrder();
@@ -149,7 +158,7 @@ private slots:
 
 private:
     QString userOptions() const;
-    void acceptModalDialogLater(const std::function<bool(QWidget*)>& isTheDialog);
+    std::unique_ptr<QTimer> acceptModalDialogLater(const std::function<bool(QWidget*)>& isTheDialog);
 
     CupsScheduler m_cups;
 };
@@ -188,23 +197,26 @@ QString tst_printer::userOptions() const
     return QString::fromUtf8(file.readAll());
 }
 
-void tst_printer::acceptModalDialogLater(const std::function<bool(QWidget*)>& isTheDialog)
+std::unique_ptr<QTimer> tst_printer::acceptModalDialogLater(const std::function<bool(QWidget*)>& isTheDialog)
 {
-    auto* timer = new QTimer(this);
+    // Lives as long as the caller keeps it, so it never answers a dialog of a later test.
+    auto timer = std::make_unique<QTimer>();
     timer->setInterval(50);
-    auto tries = std::make_shared<int>(0);
-    connect(timer, &QTimer::timeout, this, [timer, tries, isTheDialog] {
+    QTimer* ticking = timer.get();
+    connect(ticking, &QTimer::timeout, this, [ticking, isTheDialog, deadline = QDeadlineTimer(10000)] {
         QWidget* modal = QApplication::activeModalWidget();
         if (modal && isTheDialog(modal)) {
             QMetaObject::invokeMethod(modal, "accept", Qt::QueuedConnection);
-            timer->deleteLater();
-        } else if (++*tries > 200) { // 10 s: never leave a test hanging in a dialog
-            if (modal)
-                QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
-            timer->deleteLater();
+            ticking->stop();
+        } else if (deadline.hasExpired()) {
+            // Never leave a test waiting in a dialog: cancel whatever dialog is open.
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
+                    QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
         }
     });
-    timer->start();
+    ticking->start();
+    return timer;
 }
 
 void tst_printer::printerListInSpoolerOrder()
@@ -638,32 +650,43 @@ void tst_printer::printSetupOkWithoutChoiceAppliesNothing()
     QCOMPARE(object.of_getpbprinter(), QString());
 }
 
+void tst_printer::printSetupRefusedSettingsReported_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("paper");
+    QTest::addColumn<QString>("defaultAfter");
+    // The chosen printer is still made the default when it refuses the settings (and only then).
+    QTest::newRow("paper not among the driver's") << beta << int(n_printer::dmpaper_a3) << beta;
+    QTest::newRow("raw queue takes no paper settings") << raw << int(n_printer::dmpaper_a4) << raw;
+    QTest::newRow("printer the spooler does not know") << QStringLiteral("fm_none") << int(n_printer::dmpaper_a4)
+                                                       << QString();
+}
+
 void tst_printer::printSetupRefusedSettingsReported()
 {
+    QFETCH(QString, name);
+    QFETCH(int, paper);
     TestPlatform platform;
+    platform.printDialog = choosing(name, devMode(std::uint16_t(paper), 2970, 4200, n_printer::dmorient_landscape));
     n_printer object(platform);
-    // A3 is not among the driver's papers: nothing stored, the printer not made the default.
-    platform.printDialog = choosing(beta, devMode(n_printer::dmpaper_a3, 2970, 4200, n_printer::dmorient_portrait));
     QCOMPARE(object.of_printsetup(nullptr), n_printer::dialog_not_applied);
-    // A printer the spooler does not know.
-    platform.printDialog = choosing(QStringLiteral("fm_none"), devMode(9, 2100, 2970, 1));
-    QCOMPARE(object.of_printsetup(nullptr), n_printer::dialog_not_applied);
-    // A raw queue takes no paper settings.
-    platform.printDialog = choosing(raw, devMode(9, 2100, 2970, 1));
-    QCOMPARE(object.of_printsetup(nullptr), n_printer::dialog_not_applied);
-    QCOMPARE(userOptions(), QString());
-    QCOMPARE(object.of_getpbprinter(), QString());
+    QTEST(object.of_getpbprinter(), "defaultAfter");
+    QVERIFY2(!userOptions().contains(QStringLiteral("media=")), qPrintable(userOptions()));
+    QVERIFY2(!userOptions().contains(QStringLiteral("orientation-requested=")), qPrintable(userOptions()));
 }
 
 void tst_printer::printSetupRefusedDefaultReported()
 {
+    // The settings are stored, but the spooler refuses the default-printer change.
     TestPlatform platform;
+    platform.setPrinterFails = true;
     platform.printDialog = choosing(beta, devMode(n_printer::dmpaper_a5, 1480, 2100, n_printer::dmorient_landscape));
     n_printer object(platform);
-    QVERIFY(QDir().mkpath(m_cups.userOptionsPath()));
-    const int result = object.of_printsetup(nullptr);
-    QVERIFY(QDir(m_cups.userOptionsPath()).removeRecursively());
-    QCOMPARE(result, n_printer::dialog_not_applied);
+    QCOMPARE(object.of_printsetup(nullptr), n_printer::dialog_not_applied);
+    QCOMPARE(object.of_getpbprinter(), QString());
+    int paper = 0, width = 0, length = 0;
+    QCOMPARE(object.of_getpapersize(beta, paper, width, length), 1);
+    QCOMPARE(paper, int(n_printer::dmpaper_a5));
 }
 
 void tst_printer::pageSetupMarginsInOrder()
@@ -721,7 +744,7 @@ void tst_printer::realPrintDialogAccepted()
 
     QString shownOn;
     QPageLayout shown;
-    acceptModalDialogLater([&](QWidget* modal) {
+    const auto answer = acceptModalDialogLater([&](QWidget* modal) {
         auto* dialog = qobject_cast<QPrintDialog*>(modal);
         if (!dialog || !dialog->isVisible())
             return false;
@@ -749,7 +772,7 @@ void tst_printer::realPageSetupDialogAccepted()
     QPrinter expected; // the margins the dialog starts from, as Qt gives them for the default printer
     const QMarginsF mm = expected.pageLayout().margins(QPageLayout::Millimeter);
 
-    acceptModalDialogLater([](QWidget* modal) {
+    const auto answer = acceptModalDialogLater([](QWidget* modal) {
         auto* dialog = qobject_cast<QPageSetupDialog*>(modal);
         return dialog && dialog->isVisible();
     });
