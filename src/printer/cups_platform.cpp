@@ -57,6 +57,7 @@ constexpr char raw_make_and_model[] = "Local Raw Printer";
 
 // Every wait on the scheduler is bounded.
 constexpr int connect_timeout_ms = 5000;
+constexpr double answer_timeout_s = 30.0;
 
 struct Http {
     http_t* http = nullptr;
@@ -64,6 +65,8 @@ struct Http {
         : http(httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
                             connect_timeout_ms, nullptr))
     {
+        if (http)
+            httpSetTimeout(http, answer_timeout_s, nullptr, nullptr); // no callback: a silent scheduler is an error
     }
     ~Http()
     {

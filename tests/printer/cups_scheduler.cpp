@@ -9,7 +9,9 @@
 #include <QThread>
 
 #include <csignal>
+#include <sys/prctl.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 namespace {
 
@@ -122,6 +124,13 @@ bool CupsScheduler::start()
     cupsSetServer(socketPath().toUtf8().constData());
 
     m_process.setProcessChannelMode(QProcess::MergedChannels);
+    // A test that crashes or is killed takes its scheduler with it.
+    const pid_t parent = ::getpid();
+    m_process.setChildProcessModifier([parent] {
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent)
+            ::_exit(1);
+    });
     m_process.start(cupsd, {QStringLiteral("-f"), QStringLiteral("-c"), path(QStringLiteral("etc/cupsd.conf")),
                             QStringLiteral("-s"), path(QStringLiteral("etc/cups-files.conf"))});
     if (!m_process.waitForStarted(start_timeout_ms)) {
