@@ -106,4 +106,14 @@ convert -size 32x32 xc:none -fill "$DARK" -stroke "$DARK" -strokewidth 1 -draw "
 convert -size 32x32 xc:none -fill none -stroke "$BLUE" -strokewidth 4 -draw "arc 5,5 27,27 200,340" \
   -stroke "$GREEN" -draw "arc 5,5 27,27 20,160" -stroke none -fill "$BLUE" -draw "polygon 23,2 30,11 21,13" \
   -fill "$GREEN" -draw "polygon 9,30 2,21 11,19" stock/RunSCC.png
+# Save: a disk.
+convert -size 32x32 xc:none -fill "$BLUE" -stroke "$DARK" -strokewidth 2 -draw "roundrectangle 3,3 29,29 3,3" \
+  -fill white -stroke none -draw "rectangle 8,4 24,13" -fill "$DARK" -draw "rectangle 19,6 22,11" \
+  -fill "$SKY" -draw "rectangle 7,18 25,28" -stroke "$BLUE" -strokewidth 1 -draw "line 10,22 22,22" \
+  -draw "line 10,25 22,25" stock/Save.png
+# Close: a cross in a red disc.
+convert -size 32x32 xc:none -fill '#c8553d' -stroke "$DARK" -strokewidth 1 -draw "circle 16,16 16,2" \
+  -stroke white -strokewidth 4 -draw "line 10,10 22,22" -draw "line 22,10 10,22" stock/Close.png
+# No timestamps in the files: drawing again gives the same bytes.
+mogrify -strip -define png:exclude-chunks=date,time library/*.png stock/*.png
 echo "artwork written"
