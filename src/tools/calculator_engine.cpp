@@ -48,8 +48,13 @@ void CalculatorEngine::show(double result)
 
 void CalculatorEngine::append(QChar c)
 {
-    if (text_.size() < kMaxEntryLength)
-        text_.append(c);
+    if (text_.size() >= kMaxEntryLength)
+        return;
+    // Nor may a digit carry a number shown with an exponent out of the range of a double.
+    const QString longer = text_ + c;
+    if (isNumber(longer) && !std::isfinite(valueOf(longer)))
+        return;
+    text_ = longer;
 }
 
 void CalculatorEngine::setTypedText(const QString &text)
@@ -139,9 +144,9 @@ void CalculatorEngine::sign()
     }
 }
 
+// An edit of what is shown: it types nothing, so the "0" an operator left still squares on "×".
 void CalculatorEngine::backspace()
 {
-    entered_ = true;
     // Length in characters: a character outside the BMP is one, though two UTF-16 units.
     const int lastChar = text_.size() >= 2 && text_.back().isLowSurrogate()
                                  && text_.at(text_.size() - 2).isHighSurrogate()
@@ -194,6 +199,8 @@ void CalculatorEngine::equals()
         if (d == 0) {
             showError();
             s_.rule = kRuleNone;
+        } else if (!std::isfinite(d)) {
+            showError(); // a typed number beyond the range of a double: no quotient, not 0
         } else {
             show(s_.m / d);
         }
@@ -234,7 +241,7 @@ void CalculatorEngine::squareRoot()
 void CalculatorEngine::reciprocal()
 {
     const double d = value();
-    if (d == 0)
+    if (d == 0 || !std::isfinite(d)) // nor 0 for a typed number beyond the range of a double
         showError();
     else
         show(1 / d);

@@ -50,7 +50,8 @@ struct CalculatorShared {
 CalculatorShared &calculatorShared();
 
 inline const QString kErrorText = QStringLiteral("Error!");
-// Typed entry stops at this many characters, so the display always reads as a finite number.
+// Entry by the keys stops at this many characters (and before a digit would carry a number out of the
+// range of a double), so what the keys build always reads as a finite number.
 constexpr int kMaxEntryLength = 32;
 // The square root shows no more than this many characters of its result.
 constexpr int kSquareRootLength = 30;

@@ -109,6 +109,7 @@ void TestCalculatorEngine::keySequences_data()
     row("5 * = squares, a further = multiplies again", "5 * = | = |", {"25", "125"}, 0, 3, 5, 1);
     row("5 * 0 = multiplies by the typed 0", "5 * 0 = |", {"0"}, 0, 3, 5, 1);
     row("5 * 3 C = squares: the entry was cleared", "5 * 3 C = |", {"25"}, 0, 3, 5, 1);
+    row("5 * backspace = squares: backspace on the operator's 0 types nothing", "5 * BS = |", {"25"}, 0, 3, 5, 1);
     row("5 / = shows Error! and drops the division", "5 / = |", {"Error!"}, 0, 0, 5, 0);
     row("5 / 0 = = leaves Error!", "5 / 0 = | = |", {"Error!", "Error!"}, 0, 0, 5, 0);
     row("an operator on Error! stores 0", "5 / = + |", {"0"}, 0, 1, 0, 0);
@@ -132,6 +133,9 @@ void TestCalculatorEngine::keySequences_data()
     row("squaring past the range shows Error!", "type:1e200 sq |", {"Error!"}, 0, 5, 0, 1);
     row("a typed number beyond the range adds to Error!", "type:1e999 + 1 = |", {"Error!"}, 0, 1,
         std::numeric_limits<double>::infinity(), 1);
+    row("1/x of a typed number beyond the range shows Error!", "type:1e999 1/x |", {"Error!"}, 0, 0, 0, 1);
+    row("dividing by a typed number beyond the range shows Error!", "5 / type:1e999 = |", {"Error!"}, 0, 4, 5, 1);
+    row("a digit that would carry the number past the range is refused", "type:1e308 5 0 |", {"1e308"}, 0, 0, 0, 0);
     const QByteArray forty = QByteArray("9 ").repeated(40) + "|";
     QTest::newRow("entry stops at 32 characters")
         << QString::fromLatin1(forty) << QStringList{QString(32, u'9')} << 0 << 0 << 0.0 << 0 << false;
