@@ -8,8 +8,10 @@
 
 #include <QButtonGroup>
 #include <QGroupBox>
+#include <QPainter>
 #include <QRadioButton>
 #include <QRect>
+#include <utility>
 
 namespace settings {
 
@@ -63,7 +65,7 @@ constexpr TextStyle styleOf(Style s)
     return {9, 400, rt::syscolor::WindowText};
 }
 
-enum class Kind { Radio, FixedRadio, Box, InnerBox };
+enum class Kind { Radio, FixedRadio, Box, InnerBox, Form };
 
 struct ControlDef {
     const char *name;
@@ -74,8 +76,8 @@ struct ControlDef {
     bool toFront;
 };
 
-// The radio buttons and group boxes in creation order (the two picture buttons come first, and the
-// hidden form stands between rb_1 and rb_9).
+// The radio buttons, group boxes and the hidden form control in creation order (the two picture
+// buttons come first).
 constexpr ControlDef kControls[] = {
     {"rb_w_w", Kind::Radio, "握力体重指数（20分）", 1019, 968, 626, 92, Style::R1, false},
     {"rb_z_w", Kind::Radio, "坐位体前屈（20分）", 1019, 780, 571, 92, Style::R1, false},
@@ -84,6 +86,7 @@ constexpr ControlDef kControls[] = {
     {"gb_6", Kind::InnerBox, nullptr, 983, 272, 791, 264, Style::G2, false},
     {"rb_2", Kind::FixedRadio, "肺活量体重指数（15分）", 1019, 212, 681, 76, Style::R1, false},
     {"rb_1", Kind::FixedRadio, "身高标准体重（15分）", 1019, 140, 626, 76, Style::R1, false},
+    {"dw_1", Kind::Form, nullptr, 608, 436, 686, 400, Style::G1, false},
     {"rb_9", Kind::FixedRadio, "肺活量体重指数（15分）", 128, 212, 681, 76, Style::R1, false},
     {"rb_8", Kind::FixedRadio, "身高标准体重（15分）", 128, 140, 626, 76, Style::R1, false},
     {"rb_w_m", Kind::Radio, "握力体重指数（20分）", 128, 972, 626, 92, Style::R1, false},
@@ -115,6 +118,41 @@ void applyStyle(QWidget *w, Style s)
 }
 
 QRect unitsOf(const ControlDef &c) { return QRect(c.x, c.y, c.width, c.height); }
+
+// The classic group box: an etched frame whose top edge runs through the middle of the caption line,
+// caption or not, and an unfilled inside, so that neighbouring boxes overlapping by a few units show
+// both frames and the radio buttons stand on the window's own colour.
+class FrameBox : public QGroupBox {
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter p(this);
+        const QFontMetrics fm(font());
+        const QRect frame = rect().adjusted(0, fm.height() / 2, -1, -1);
+        p.setPen(palette().color(QPalette::Dark));
+        p.drawRect(frame.adjusted(0, 0, -1, -1));
+        p.setPen(palette().color(QPalette::Light));
+        p.drawRect(frame.adjusted(1, 1, 0, 0));
+        if (title().isEmpty())
+            return;
+        const QRect caption(fm.averageCharWidth(), 0, fm.horizontalAdvance(title()) + 4, fm.height());
+        p.fillRect(caption, palette().color(QPalette::Window));
+        p.setPen(palette().color(QPalette::WindowText));
+        p.drawText(caption, Qt::AlignCenter, title());
+    }
+};
+
+// A radio button answers a click anywhere on its rectangle, not only on its mark and caption.
+class ItemRadioButton : public QRadioButton {
+public:
+    using QRadioButton::QRadioButton;
+
+protected:
+    bool hitButton(const QPoint &pos) const override { return rect().contains(pos); }
+};
 
 pfc_picture_command_button *makeButton(QWidget *window, const char *name, const QString &text,
                                        const ButtonVariant &v, bool enabled)
@@ -172,15 +210,20 @@ void w_xm_dx::createControls()
     QList<QWidget *> boxes;
     for (const ControlDef &c : kControls) {
         QWidget *w = nullptr;
-        if (c.kind == Kind::Box || c.kind == Kind::InnerBox) {
-            auto *box = new QGroupBox(c.text ? QString::fromUtf8(c.text) : QString(), this);
+        if (c.kind == Kind::Form) {
+            // The hidden control that stands for the form; the form itself is dw_1_.
+            w = new QWidget(this);
+            w->setFocusPolicy(Qt::NoFocus);
+            w->hide();
+        } else if (c.kind == Kind::Box || c.kind == Kind::InnerBox) {
+            auto *box = new FrameBox(c.text ? QString::fromUtf8(c.text) : QString(), this);
             box->setFocusPolicy(Qt::NoFocus);
             boxes << box;
             w = box;
             applyStyle(w, c.style);
             box->setAutoFillBackground(false); // overlapping boxes must not paint over each other's frames
         } else {
-            auto *rb = new QRadioButton(QString::fromUtf8(c.text), this);
+            auto *rb = new ItemRadioButton(QString::fromUtf8(c.text), this);
             rb->setAutoExclusive(false);
             rb->setFocusPolicy(Qt::NoFocus); // Tab never stops on a radio button
             if (c.kind == Kind::FixedRadio) {
@@ -195,6 +238,10 @@ void w_xm_dx::createControls()
             }
             w = rb;
             applyStyle(w, c.style);
+            // The style colours the caption; the check mark keeps the window-text colour.
+            QPalette pal = rb->palette();
+            pal.setColor(QPalette::Text, rt::color(rt::syscolor::WindowText));
+            rb->setPalette(pal);
         }
         w->setObjectName(QLatin1String(c.name));
         rt::placeControl(w, c.x, c.y, c.width, c.height);
@@ -205,8 +252,11 @@ void w_xm_dx::createControls()
     for (QWidget *box : boxes)
         box->lower();
 
-    // Tab visits Save, then Close.
-    setTabOrder(cb_1_->command_button(), cb_2_->command_button());
+    // Tab visits the two buttons by their tab orders; at equal orders Save comes first.
+    std::pair<pfc_picture_command_button *, pfc_picture_command_button *> tab{cb_1_, cb_2_};
+    if (variant_.close.tabOrder < variant_.save.tabOrder)
+        std::swap(tab.first, tab.second);
+    setTabOrder(tab.first->command_button(), tab.second->command_button());
 }
 
 QRadioButton *w_xm_dx::radio(const char *name) const
@@ -280,15 +330,11 @@ void w_xm_dx::save()
     dw_1_->setItem(row, QStringLiteral("nj"), QLatin1String(variant_.code));
     dw_1_->acceptText();
 
-    // The row counts as stored only once the COMMIT has gone through.
-    if (dw_1_->update(false) != 1) {
+    // A refused write and a COMMIT that did not go through both fail the save and are rolled back
+    // once the operator has seen the message; the row counts as stored only after the COMMIT.
+    if (dw_1_->update(false) != 1 || rt::sqlca().commit() != 0) {
         saveFailed();
         rt::sqlca().rollback();
-        return;
-    }
-    if (rt::sqlca().commit() != 0) {
-        // The transaction has been rolled back: nothing of this save reached the table.
-        saveFailed();
         return;
     }
     dw_1_->resetUpdate();

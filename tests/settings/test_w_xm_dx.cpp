@@ -210,6 +210,12 @@ void TestSettingsWindow::layout()
     }
     for (QRadioButton *r : w->findChildren<QRadioButton *>())
         QCOMPARE(r->focusPolicy(), Qt::NoFocus);
+
+    // The form's control is there and never shown.
+    auto *dw = w->findChild<QWidget *>(QStringLiteral("dw_1"), Qt::FindDirectChildrenOnly);
+    QVERIFY(dw);
+    QVERIFY(!dw->isVisible());
+    QCOMPARE(dw->focusPolicy(), Qt::NoFocus);
 }
 
 void TestSettingsWindow::tabVisitsOnlyTheTwoButtons()
@@ -268,6 +274,11 @@ void TestSettingsWindow::clicksStayInTheirBox()
     clickRadio(QStringLiteral("rb_y_w"));
     clickRadio(QStringLiteral("rb_w_w"));
     QCOMPARE(checkedItems(), QStringList({"rb_1_m", "rb_5_m", "rb_z_m", "rb_t_w", "rb_5_w", "rb_w_w"}));
+    // A click anywhere on a radio button's rectangle counts, also right of its caption.
+    QRadioButton *grip = rb(QStringLiteral("rb_w_m"));
+    QTest::mouseClick(grip, Qt::LeftButton, {}, QPoint(grip->width() - 2, grip->height() - 2));
+    QVERIFY(grip->isChecked());
+    QVERIFY(!rb(QStringLiteral("rb_z_m"))->isChecked());
     // A fixed item stays checked whatever is clicked.
     clickRadio(QStringLiteral("rb_8"));
     QVERIFY(rb("rb_8")->isChecked());
@@ -469,13 +480,15 @@ void TestSettingsWindow::failedCommitLeavesNoRowAndNextSaveWrites()
     clickRadio(QStringLiteral("rb_l_m"));
     SecondConnection other(source->databasePath());
     QVERIFY2(other.holdReadLock(), qPrintable(other.error()));
+    QString errorShown;
+    boxes->onShow = [&](const rt::ShownBox &) { errorShown = rt::sqlca().SQLErrText; };
     clickSave();
     QCOMPARE(boxes->count(), 1);
     QCOMPARE(boxes->last().text, QStringLiteral("保存失败！"));
     QCOMPARE(boxes->last().icon, rt::Icon::Exclamation);
     QVERIFY(window->saveEnabled());
     QCOMPARE(window->dw_1().rowStatus(1), Status::NewModified);
-    QVERIFY2(rt::sqlca().SQLErrText.contains(QLatin1String("commit")), qPrintable(rt::sqlca().SQLErrText));
+    QVERIFY2(errorShown.contains(QLatin1String("commit")), qPrintable(errorShown));
     QVERIFY(other.release());
     QCOMPARE(source->count(QStringLiteral("xmsz")), 0);
 
@@ -493,9 +506,11 @@ void TestSettingsWindow::failedCommitKeepsTheStoredRow()
     clickRadio(QStringLiteral("rb_l_m"));
     SecondConnection other(source->databasePath());
     QVERIFY2(other.holdReadLock(), qPrintable(other.error()));
+    QString errorShown;
+    boxes->onShow = [&](const rt::ShownBox &) { errorShown = rt::sqlca().SQLErrText; };
     clickSave();
     QCOMPARE(boxes->count(), 1);
-    QVERIFY2(rt::sqlca().SQLErrText.contains(QLatin1String("commit")), qPrintable(rt::sqlca().SQLErrText));
+    QVERIFY2(errorShown.contains(QLatin1String("commit")), qPrintable(errorShown));
     QCOMPARE(window->dw_1().rowStatus(1), Status::DataModified);
     QVERIFY(other.release());
     verifyStored(QStringLiteral("44"), {"xm_5_m", "xm_y_w"});
