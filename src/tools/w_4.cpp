@@ -4,7 +4,9 @@
 #include "runtime/fonts.h"
 #include "runtime/units.h"
 
+#include <QFile>
 #include <QGroupBox>
+#include <QIcon>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -85,7 +87,10 @@ w_4::w_4(QWidget *parent) : QWidget(parent)
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("计算器"));
-    setWindowIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    // The stock icon "Form!" of the program's artwork; a plain style icon where the artwork is not
+    // linked in (the calculator alone, as in its tests).
+    const QString form = QStringLiteral(":/stock/Form.png");
+    setWindowIcon(QFile::exists(form) ? QIcon(form) : style()->standardIcon(QStyle::SP_TitleBarNormalButton));
     rt::setBackColor(this, rt::syscolor::ButtonFace3);
     rt::sizeWindow(this, 1312, 1108);
     rt::moveWindow(this, 1111, 488);

@@ -90,6 +90,10 @@ void TestW4::openingState()
     QVERIFY(w->isWindow());
     QVERIFY(!w->parentWidget());
     QVERIFY(!w->isModal());
+    // A minimize box, no maximize box, no resizable border.
+    QVERIFY(w->windowFlags().testFlag(Qt::WindowMinimizeButtonHint));
+    QVERIFY(!w->windowFlags().testFlag(Qt::WindowMaximizeButtonHint));
+    QCOMPARE(w->minimumSize(), w->maximumSize());
     QCOMPARE(display()->text(), QStringLiteral("0"));
     QVERIFY(display()->isVisible());
     QVERIFY(!clock()->isVisible());
