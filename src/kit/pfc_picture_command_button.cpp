@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QShortcut>
 #include <QStyle>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 namespace kit {
 
@@ -80,6 +82,18 @@ CommandButton::CommandButton(pfc_picture_command_button *owner) : QPushButton(ow
     setAutoDefault(false);
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
+}
+
+void CommandButton::paintEvent(QPaintEvent *)
+{
+    // In 宋体 a blank is half a character wide, and the three blanks before a caption keep it clear of
+    // the picture. The faces that stand in for it set narrower blanks, so blanks are drawn as en
+    // spaces, which are half a character wide in every face; the text itself keeps its blanks.
+    QStylePainter p(this);
+    QStyleOptionButton option;
+    initStyleOption(&option);
+    option.text.replace(QLatin1Char(' '), QChar(0x2002));
+    p.drawControl(QStyle::CE_PushButton, option);
 }
 
 void CommandButton::mousePressEvent(QMouseEvent *event)

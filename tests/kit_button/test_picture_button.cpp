@@ -66,6 +66,7 @@ private slots:
     void captionAndPicture();
     void placement_data();
     void placement();
+    void captionClearsThePicture();
     void disabledAtConstruction();
     void buttonSizeReplacedWhenOneIsZero();
     void stockResourceComesFirst();
@@ -167,6 +168,28 @@ void TestPictureButton::placement()
     QCOMPARE(picPos(b), QPoint(picx, picy));
     QCOMPARE(b->uo_bitmap()->geometry(), rt::unitRect(picx, picy, 69, 60));
     QCOMPARE(b->command_button()->geometry(), QRect(QPoint(0, 0), rt::unitRect(0, 0, width, 100).size()));
+}
+
+void TestPictureButton::captionClearsThePicture()
+{
+    QWidget w;
+    auto *b = makeButton(&w, QStringLiteral("保存（&S)"), QStringLiteral("Save!"), 0, 360);
+    w.show();
+    // The inner button alone, without the picture box above it: where does the caption's ink start?
+    const QImage face = b->command_button()->grab().toImage();
+    int firstInk = -1;
+    for (int x = 3; x < face.width() - 3 && firstInk < 0; ++x)
+        for (int y = 3; y < face.height() - 3; ++y)
+            if (qGray(face.pixel(x, y)) < 96) {
+                firstInk = x;
+                break;
+            }
+    QVERIFY(firstInk > 0);
+    const int pictureRight = b->uo_bitmap()->geometry().right() * face.width() / b->command_button()->width();
+    // A visible gap, of two pixels at least, between picture and caption.
+    QVERIFY2(firstInk > pictureRight + 2,
+             qPrintable(QStringLiteral("caption at %1, picture to %2").arg(firstInk).arg(pictureRight)));
+    QCOMPARE(b->command_button()->text(), QStringLiteral("   保存（&S)"));
 }
 
 void TestPictureButton::disabledAtConstruction()
