@@ -99,6 +99,7 @@ private slots:
     void absenceDoesNotForceTheGraduationGrade();
     void bonusesAboveHundredCountAsHundred();
     void sexChangeRefreshesTheGraduationScore();
+    void missingWeightNoticeLeavesTheGraduationScore();
 
 private:
     void openWindow();
@@ -218,6 +219,11 @@ void FourthYearWindowTest::tabSequence()
         visited << focused()->objectName();
     }
     QCOMPARE(visited, expected);
+    // Backwards the sequence wraps the other way.
+    QTest::keyClick(focused(), Qt::Key_Backtab);
+    QCOMPARE(focused(), child<QWidget>(win, "cb_1"));
+    QTest::keyClick(focused(), Qt::Key_Backtab);
+    QCOMPARE(focused(), child<QWidget>(win, "cb_2"));
     QCOMPARE(boxes->count(), 0);
 }
 
@@ -357,6 +363,23 @@ void FourthYearWindowTest::sexChangeRefreshesTheGraduationScore()
     // The earlier-year scores stay as typed.
     QCOMPARE(shown(win, "em_c1"), QStringLiteral("80.0"));
     QCOMPARE(boxes->count(), 0);
+}
+
+void FourthYearWindowTest::missingWeightNoticeLeavesTheGraduationScore()
+{
+    saveRow();
+    openWindow();
+    typeAndLeave("em_c1", QStringLiteral("90"));
+    QCOMPARE(shown(win, "em_by_cj"), QStringLiteral("15.0"));
+    child(win, "em_f_t")->setText(QStringLiteral("12"));
+    typeInto("em_f", QStringLiteral("3500"));
+    QTest::keyClick(focused(), Qt::Key_Tab);
+    QCOMPARE(boxes->count(), 1);
+    QCOMPARE(boxes->boxes.last().title, QStringLiteral("提示"));
+    QCOMPARE(boxes->boxes.last().text, QStringLiteral("如要得到肺活量成绩，请先正确输入体重！"));
+    // No year total after the notice, so no graduation score either.
+    QCOMPARE(shown(win, "em_f_t"), QStringLiteral("12.0"));
+    QCOMPARE(shown(win, "em_by_cj"), QStringLiteral("15.0"));
 }
 
 QTEST_MAIN(FourthYearWindowTest)
