@@ -6,6 +6,7 @@
 #include "runtime/messagebox.h"
 #include "runtime/units.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QPainter>
@@ -238,9 +239,13 @@ void w_xm_dx::createControls()
             }
             w = rb;
             applyStyle(w, c.style);
-            // The style colours the caption; the check mark keeps the window-text colour.
+            // The style colours the caption; the check mark keeps the window-text colour, and a
+            // disabled button (the fixed items) is greyed out as usual.
             QPalette pal = rb->palette();
             pal.setColor(QPalette::Text, rt::color(rt::syscolor::WindowText));
+            const QPalette plain = QApplication::palette(rb);
+            for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text})
+                pal.setColor(QPalette::Disabled, role, plain.color(QPalette::Disabled, role));
             rb->setPalette(pal);
         }
         w->setObjectName(QLatin1String(c.name));

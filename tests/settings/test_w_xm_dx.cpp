@@ -254,6 +254,10 @@ void TestSettingsWindow::radioGroups()
             QVERIFY(r->isChecked());
             QVERIFY(!r->isEnabled());
             QVERIFY(!r->autoExclusive());
+            // Greyed out, not drawn in the style's blue.
+            QCOMPARE(r->palette().color(QPalette::Disabled, QPalette::WindowText),
+                     QApplication::palette().color(QPalette::Disabled, QPalette::WindowText));
+            QCOMPARE_NE(r->palette().color(QPalette::Disabled, QPalette::WindowText), QColor(0, 0, 255));
         }
     }
     QCOMPARE(rb("rb_8")->text(), QStringLiteral("身高标准体重（15分）"));
