@@ -17,10 +17,6 @@ namespace score {
 
 namespace {
 
-struct Geometry {
-    int x, y, width, height;
-};
-
 void place(QWidget *control, const Geometry &g) { rt::placeControl(control, g.x, g.y, g.width, g.height); }
 
 struct LabelSpec {

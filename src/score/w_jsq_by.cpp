@@ -75,6 +75,7 @@ my_maskedit *scoreEdit(QWidget *parent, const char *name, const Geometry &g)
 w_jsq_by::w_jsq_by(QWidget *parent)
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint)
 {
+    setObjectName(QStringLiteral("w_jsq_by"));
     setWindowTitle(QStringLiteral("毕业成绩计算"));
     rt::setBackColor(this, rt::syscolor::ButtonFace);
     rt::sizeWindow(this, kWidth, kHeight);
