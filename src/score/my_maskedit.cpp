@@ -3,6 +3,7 @@
 #include "runtime/colors.h"
 #include "runtime/fonts.h"
 
+#include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLocale>
@@ -45,6 +46,11 @@ my_maskedit::my_maskedit(QWidget *parent, Mask mask) : QLineEdit(parent), mask_(
     setFont(rt::font(QStringLiteral("Arial"), 9));
     rt::setTextColor(this, rt::syscolor::WindowText);
     rt::setBackColor(this, rt::rgb(166, 202, 240));
+    // A disabled edit keeps its background and shows its text greyed.
+    QPalette pal = palette();
+    pal.setColor(QPalette::Disabled, QPalette::Text,
+                 QApplication::palette().color(QPalette::Disabled, QPalette::Text));
+    setPalette(pal);
     setValidator(new NumericMaskValidator(decimals(), this));
 }
 

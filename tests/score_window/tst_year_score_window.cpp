@@ -543,6 +543,7 @@ void TestYearScoreWindow::sexChangeGripCountsAtOnce_data()
     QTest::addColumn<int>("year");
     QTest::addRow("year 1") << 1;
     QTest::addRow("year 2") << 2;
+    QTest::addRow("year 3") << 3;
 }
 
 void TestYearScoreWindow::sexChangeGripCountsAtOnce()
@@ -578,6 +579,7 @@ void TestYearScoreWindow::sexChangeStepTestForWomenOnly_data()
 {
     QTest::addColumn<int>("year");
     QTest::addRow("year 1") << 1;
+    QTest::addRow("year 2") << 2;
     QTest::addRow("year 3") << 3;
 }
 
@@ -635,6 +637,11 @@ void TestYearScoreWindow::sexChangeRunsAndSitUpsKeepScores()
     QCOMPARE(shown(win, "em_8_t"), QStringLiteral("17.0"));
     QCOMPARE(shown(win, "em_8"), QStringLiteral("3.38"));
     QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("0.0"));
+    // The kept score is shown greyed.
+    const QPalette kept = child(win, "em_8_t")->palette();
+    QCOMPARE(kept.color(QPalette::Disabled, QPalette::Text),
+             QApplication::palette().color(QPalette::Disabled, QPalette::Text));
+    QVERIFY(kept.color(QPalette::Disabled, QPalette::Text) != kept.color(QPalette::Active, QPalette::Text));
     QTest::mouseClick(child<QRadioButton>(win, "rb_sex_woman"), Qt::LeftButton);
     QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("34.0"));
     // With a capacity and no weight, the change of sex brings the missing-weight message once.
