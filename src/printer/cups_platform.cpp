@@ -247,9 +247,44 @@ std::optional<MediaList> mediaOf(http_t* http, cups_dest_t* dest)
     return list;
 }
 
+// A dialog starts on the user's default printer with that printer's document defaults, as they are
+// stored, so that OK without a change writes back what was there (Qt on its own starts from its own
+// paper and orientation whatever the printer's defaults are). Returns the settings it started from.
+std::optional<DevMode> startFromDefaults(Platform& platform, QPrinter& printer)
+{
+    const QString name = printer.printerName();
+    if (name.isEmpty())
+        return std::nullopt;
+    const auto handle = platform.openPrinter(name);
+    if (!handle)
+        return std::nullopt;
+    const auto devMode = platform.documentPropertiesOut(*handle);
+    if (!devMode)
+        return std::nullopt;
+    const QPageSize::PageSizeId id =
+        devMode->dmPaperSize == paper_user ? QPageSize::Custom : QPageSize::id(int(devMode->dmPaperSize));
+    const QPageSize size = id != QPageSize::Custom
+        ? QPageSize(id)
+        : QPageSize(QSizeF(devMode->dmPaperWidth / 10.0, devMode->dmPaperLength / 10.0), QPageSize::Millimeter,
+                    QString(), QPageSize::FuzzyMatch);
+    if (size.isValid())
+        printer.setPageSize(size);
+    printer.setPageOrientation(devMode->dmOrientation == orient_landscape ? QPageLayout::Landscape
+                                                                          : QPageLayout::Portrait);
+    return devMode;
+}
+
+// Qt keeps a user size in whole points; a size within a point of the one the dialog started from is that
+// size, in its own tenths of a millimetre.
+bool samePaperInPoints(std::uint16_t tenthsMm, double mm)
+{
+    constexpr double points_per_mm = 72.0 / 25.4;
+    return std::abs(tenthsMm / 10.0 - mm) * points_per_mm < 1.0;
+}
+
 // The device-names block and settings of the printer a dialog left in its QPrinter.
-void takeChoice(Platform& platform, QPrinter& printer, std::optional<DevMode>& devMode,
-                std::optional<QByteArray>& devNames)
+void takeChoice(Platform& platform, QPrinter& printer, const std::optional<DevMode>& started,
+                std::optional<DevMode>& devMode, std::optional<QByteArray>& devNames)
 {
     const QString name = printer.printerName();
     if (name.isEmpty())
@@ -265,6 +300,12 @@ void takeChoice(Platform& platform, QPrinter& printer, std::optional<DevMode>& d
     chosen.dmPaperSize = number > 0 && number < paper_user ? std::uint16_t(number) : paper_user;
     chosen.dmPaperWidth = std::uint16_t(std::lround(mm.width() * 10));
     chosen.dmPaperLength = std::uint16_t(std::lround(mm.height() * 10));
+    if (chosen.dmPaperSize == paper_user && started && started->dmDeviceName == name
+        && started->dmPaperSize == paper_user && samePaperInPoints(started->dmPaperWidth, mm.width())
+        && samePaperInPoints(started->dmPaperLength, mm.height())) {
+        chosen.dmPaperWidth = started->dmPaperWidth;
+        chosen.dmPaperLength = started->dmPaperLength;
+    }
     devMode = chosen;
 
     QString driver;
@@ -465,6 +506,7 @@ QString CupsPlatform::profileString(const QString& section, const QString& key, 
 bool CupsPlatform::printDlg(PrintDlg& record)
 {
     QPrinter printer;
+    const auto started = startFromDefaults(*this, printer);
     QPrintDialog dialog(&printer, record.hwndOwner);
     if (record.flags & c::pd_noselection)
         dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
@@ -476,17 +518,18 @@ bool CupsPlatform::printDlg(PrintDlg& record)
         dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    takeChoice(*this, printer, record.hDevMode, record.hDevNames);
+    takeChoice(*this, printer, started, record.hDevMode, record.hDevNames);
     return true;
 }
 
 bool CupsPlatform::pageSetupDlg(PageSetupDlg& record)
 {
     QPrinter printer;
+    const auto started = startFromDefaults(*this, printer);
     QPageSetupDialog dialog(&printer, record.hwndOwner);
     if (dialog.exec() != QDialog::Accepted)
         return false;
-    takeChoice(*this, printer, record.hDevMode, record.hDevNames);
+    takeChoice(*this, printer, started, record.hDevMode, record.hDevNames);
     QMarginsF margins;
     if (record.flags & c::psd_inhundredthsofmillimeters)
         margins = printer.pageLayout().margins(QPageLayout::Millimeter) * 100.0;

@@ -150,6 +150,7 @@ private slots:
     void printSetupRefusedDefaultReported();
     void pageSetupMarginsInOrder();
     void pageSetupCancelKeepsMargins();
+    void realPrintDialogAccepted_data();
     void realPrintDialogAccepted();
     void realPageSetupDialogAccepted();
 
@@ -735,12 +736,39 @@ void tst_printer::pageSetupCancelKeepsMargins()
     QCOMPARE(userOptions(), QString());
 }
 
+void tst_printer::realPrintDialogAccepted_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("paper");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<uint>("orientation");
+    QTest::addColumn<bool>("stored"); // the user's paper and orientation set before the dialog opens
+
+    QTest::newRow("driver's defaults") << beta << 9 << 2100 << 2970 << n_printer::dmorient_portrait << false;
+    QTest::newRow("user's A5 landscape") << beta << 11 << 1480 << 2100 << n_printer::dmorient_landscape << true;
+    QTest::newRow("user size 120 x 180 mm")
+        << alpha << 256 << 1200 << 1800 << n_printer::dmorient_portrait << true;
+}
+
 void tst_printer::realPrintDialogAccepted()
 {
-    // The dialog opens on the user's default printer; OK without a change stores what it showed and keeps
-    // that printer the default.
+    // The dialog opens on the user's default printer with its stored paper and orientation; OK without a
+    // change stores what it showed and keeps that printer the default.
+    QFETCH(QString, name);
+    QFETCH(int, paper);
+    QFETCH(int, width);
+    QFETCH(int, length);
+    QFETCH(uint, orientation);
+    QFETCH(bool, stored);
     n_printer object;
-    QCOMPARE(object.of_setdefault(beta), 1);
+    QCOMPARE(object.of_setdefault(name), 1);
+    if (stored) {
+        QCOMPARE(object.of_setpapersize(name, paper, width, length), 1);
+        QVariant turned(orientation);
+        int unused = 0;
+        QCOMPARE(object.of_printer(name, 103, turned, unused, unused, unused), 1);
+    }
 
     QString shownOn;
     QPageLayout shown;
@@ -753,36 +781,57 @@ void tst_printer::realPrintDialogAccepted()
         return true;
     });
     QCOMPARE(object.of_printsetup(nullptr), 1);
-    QCOMPARE(shownOn, beta);
-    QCOMPARE(object.of_getpbprinter(), beta);
-    int paper = 0, width = 0, length = 0;
-    QCOMPARE(object.of_getpapersize(beta, paper, width, length), 1);
-    QCOMPARE(paper, shown.pageSize().windowsId());
-    QVariant orientation;
-    QCOMPARE(object.of_printer(beta, 7, orientation, paper, width, length), 1);
-    QCOMPARE(orientation.toUInt(), shown.orientation() == QPageLayout::Landscape ? n_printer::dmorient_landscape
-                                                                                 : n_printer::dmorient_portrait);
-    QVERIFY2(userOptions().contains(QStringLiteral("Default fm_beta media=")), qPrintable(userOptions()));
+    QCOMPARE(shownOn, name);
+    QCOMPARE(shown.pageSize().windowsId(), paper);
+    QCOMPARE(shown.orientation() == QPageLayout::Landscape ? n_printer::dmorient_landscape
+                                                           : n_printer::dmorient_portrait,
+             orientation);
+
+    QCOMPARE(object.of_getpbprinter(), name);
+    int readPaper = 0, readWidth = 0, readLength = 0;
+    QCOMPARE(object.of_getpapersize(name, readPaper, readWidth, readLength), 1);
+    QCOMPARE(std::tuple(readPaper, readWidth, readLength), std::tuple(paper, width, length));
+    QVariant readOrientation;
+    QCOMPARE(object.of_printer(name, 7, readOrientation, readPaper, readWidth, readLength), 1);
+    QCOMPARE(readOrientation.toUInt(), orientation);
+    QVERIFY2(userOptions().contains(QStringLiteral("Default %1 media=").arg(name)), qPrintable(userOptions()));
 }
 
 void tst_printer::realPageSetupDialogAccepted()
 {
+    // The dialog starts from the stored paper and orientation and hands back the margins it showed.
     n_printer object;
     QCOMPARE(object.of_setdefault(alpha), 1);
-    QPrinter expected; // the margins the dialog starts from, as Qt gives them for the default printer
-    const QMarginsF mm = expected.pageLayout().margins(QPageLayout::Millimeter);
+    QCOMPARE(object.of_setpapersize(alpha, n_printer::dmpaper_a5, 0, 0), 1);
+    QVariant landscape(2);
+    int unused = 0;
+    QCOMPARE(object.of_printer(alpha, 103, landscape, unused, unused, unused), 1);
 
-    const auto answer = acceptModalDialogLater([](QWidget* modal) {
+    QPageLayout shown;
+    const auto answer = acceptModalDialogLater([&shown](QWidget* modal) {
         auto* dialog = qobject_cast<QPageSetupDialog*>(modal);
-        return dialog && dialog->isVisible();
+        if (!dialog || !dialog->isVisible())
+            return false;
+        shown = dialog->printer()->pageLayout();
+        return true;
     });
     qint32 left = -1, right = -1, top = -1, bottom = -1;
     QCOMPARE(object.of_pagesetup(nullptr, left, right, top, bottom), 1);
+    QCOMPARE(shown.pageSize().windowsId(), int(n_printer::dmpaper_a5));
+    QCOMPARE(shown.orientation(), QPageLayout::Landscape);
+    const QMarginsF mm = shown.margins(QPageLayout::Millimeter);
     QCOMPARE(left, qint32(qRound(mm.left() * 100)));
     QCOMPARE(right, qint32(qRound(mm.right() * 100)));
     QCOMPARE(top, qint32(qRound(mm.top() * 100)));
     QCOMPARE(bottom, qint32(qRound(mm.bottom() * 100)));
+
     QCOMPARE(object.of_getpbprinter(), alpha);
+    int paper = 0, width = 0, length = 0;
+    QCOMPARE(object.of_getpapersize(alpha, paper, width, length), 1);
+    QCOMPARE(paper, int(n_printer::dmpaper_a5));
+    QVariant orientation;
+    QCOMPARE(object.of_printer(alpha, 7, orientation, paper, width, length), 1);
+    QCOMPARE(orientation.toUInt(), n_printer::dmorient_landscape);
 }
 
 void tst_printer::emptySpoolerListsNothing()
