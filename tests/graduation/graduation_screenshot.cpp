@@ -43,7 +43,7 @@ void save(QWidget *window, const QString &file)
     }
 }
 
-// What to type into a window before its picture is taken.
+// What to type into a window before its picture is taken; only fields the year's row tests.
 struct Entry {
     const char *field;
     const char *text;
@@ -51,7 +51,7 @@ struct Entry {
 constexpr Entry kGraduation[] = {{"em_c1", "93"}, {"em_c2", "100"}, {"em_c3", "62"}, {"em_c4", "35"}};
 constexpr Entry kFourthYear[] = {
     {"em_c1", "85.5"}, {"em_c2", "90"},  {"em_c3", "77.5"}, {"em_s1", "175"}, {"em_s2", "65"},
-    {"em_t", "60"},    {"em_1", "3.40"}, {"em_f", "3800"},  {"em_5", "7.1"},  {"em_z", "12"},
+    {"em_1", "3.40"},  {"em_f", "3800"}, {"em_5", "7.1"},   {"em_z", "12"},
 };
 
 template <size_t N> void shoot(const QString &className, const Entry (&entries)[N], const QString &file)
