@@ -134,7 +134,8 @@ m_main::m_main(QMainWindow *parentWindow, QMenuBar *bar, QToolBar *toolbar)
             auto *gap = new QWidget(toolbar);
             gap->setObjectName(QStringLiteral("gap_") + u(kItems[button.index].name));
             gap->setProperty(uo_toolbarutil::kSpaceProperty, space);
-            gap->setFixedSize(space * kSpacingUnit, 1);
+            // Square, so the gap holds in a toolbar of either orientation.
+            gap->setFixedSize(space * kSpacingUnit, space * kSpacingUnit);
             toolbar->addWidget(gap);
         }
         toolbar->addAction(button.action);

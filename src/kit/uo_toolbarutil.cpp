@@ -76,7 +76,7 @@ void uo_toolbarutil::of_displayseperator()
     for (QWidget *gap : gaps) {
         const int space = gap->property(kSpaceProperty).toInt();
         if (space > 0)
-            gap->setFixedWidth(space * kLabelledSeparator);
+            gap->setFixedSize(space * kLabelledSeparator, space * kLabelledSeparator);
     }
 }
 

@@ -353,6 +353,7 @@ private slots:
         QVERIFY(pad()->isVisible());
         QVERIFY(!frame()->p_2()->isVisible());
         frame()->showMaximized();
+        QTRY_COMPARE(frame()->frameGeometry(), frame()->screen()->availableGeometry());
     }
 
     void launchPadPosition_data()
@@ -383,11 +384,13 @@ private slots:
         const QPoint at = ::launchPadPosition(outer.width(), outer.height());
         QCOMPARE(pad()->pos(), QPoint(rt::unitsToPixelsX(at.x()), rt::unitsToPixelsY(at.y()) + frame()->menuBar()->height()));
         frame()->showMaximized();
+        QTRY_COMPARE(frame()->frameGeometry(), frame()->screen()->availableGeometry());
     }
 
     void hoverRaisesOnlyLaunchPictures()
     {
-        moveTo(QStringLiteral("p_1"));
+        // Through the window system first, as the pointer reaches the pad.
+        QTest::mouseMove(pad(), centreOf(QStringLiteral("p_1")));
         QCOMPARE(border(QStringLiteral("p_1")), QStringLiteral("6"));
         QCOMPARE(frame()->focusPicture(), QStringLiteral("p_1"));
         moveTo(centreOf(QStringLiteral("p_1")) + QPoint(5, 5));
