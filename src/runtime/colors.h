@@ -15,8 +15,12 @@ constexpr long ButtonFace2 = 79741120;
 constexpr long ButtonFace3 = 80269524;
 constexpr long WindowBackground = 1073741824;
 constexpr long AppWorkspace = 268435456;
-constexpr long Desktop = 134217729;
-constexpr long LinkColor = 134217856;
+constexpr long Transparent = 536870912;
+// 134217728 plus a system colour index: 1 desktop, 13 highlight, 26 link (hot-light), …
+constexpr long IndexBase = 134217728;
+constexpr long Desktop = IndexBase + 1;
+constexpr long Highlight = IndexBase + 13;
+constexpr long LinkColor = IndexBase + 26;
 } // namespace syscolor
 
 constexpr long rgb(int r, int g, int b) { return long(r) + 256L * g + 65536L * b; }

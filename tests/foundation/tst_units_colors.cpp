@@ -1,0 +1,45 @@
+// Layout units and colour numbers of the window definitions.
+#include "runtime/colors.h"
+#include "runtime/units.h"
+
+#include <QApplication>
+#include <QScreen>
+#include <QtTest>
+
+class TestUnitsColors : public QObject {
+    Q_OBJECT
+private slots:
+    void unitsScaleWithTheScreen()
+    {
+        const double scale = QGuiApplication::primaryScreen()->logicalDotsPerInchX() / 96.0;
+        // 32 units across are 7 px, 4 units down are 1 px at 96 dpi.
+        QCOMPARE(rt::unitsToPixelsX(3200), qRound(700 * scale));
+        QCOMPARE(rt::unitsToPixelsY(400), qRound(100 * scale));
+        QCOMPARE(rt::unitRect(32, 4, 64, 8), QRect(qRound(7 * scale), qRound(1 * scale), qRound(14 * scale), qRound(2 * scale)));
+    }
+
+    void colourNumbers_data()
+    {
+        QTest::addColumn<qlonglong>("number");
+        QTest::addColumn<QColor>("expected");
+        const QPalette pal = QApplication::palette();
+        QTest::newRow("RGB red is 255") << 255LL << QColor(255, 0, 0);
+        QTest::newRow("RGB blue is 16711680") << 16711680LL << QColor(0, 0, 255);
+        QTest::newRow("RGB(166,202,240)") << qlonglong(rt::rgb(166, 202, 240)) << QColor(166, 202, 240);
+        QTest::newRow("window text code") << 33554432LL << pal.color(QPalette::WindowText);
+        QTest::newRow("button face code 67108864") << 67108864LL << pal.color(QPalette::Button);
+        QTest::newRow("button face code 79741120") << 79741120LL << pal.color(QPalette::Button);
+        QTest::newRow("button face code 80269524") << 80269524LL << pal.color(QPalette::Button);
+        QTest::newRow("indexed highlight 134217741") << 134217741LL << pal.color(QPalette::Highlight);
+        QTest::newRow("transparent 536870912") << 536870912LL << QColor(Qt::transparent);
+    }
+    void colourNumbers()
+    {
+        QFETCH(qlonglong, number);
+        QFETCH(QColor, expected);
+        QCOMPARE(rt::color(long(number)), expected);
+    }
+};
+
+QTEST_MAIN(TestUnitsColors)
+#include "tst_units_colors.moc"
