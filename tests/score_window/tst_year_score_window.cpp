@@ -102,6 +102,7 @@ private slots:
     void realMessageBoxTakesFocusWithoutScoring();
     void weightLimitRowMissing();
     void weightLimitQueryFails();
+    void weightLimitNullLimit();
 
     void sexChangeGripCountsAtOnce_data();
     void sexChangeGripCountsAtOnce();
@@ -361,6 +362,13 @@ void TestYearScoreWindow::clickElsewhereScoresUnchangedField()
     QTest::keyClick(child(win, "em_l"), Qt::Key_Tab);
     QCOMPARE(shown(win, "em_l_t"), QStringLiteral("25.0"));
     QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("25.0"));
+
+    // A total that drops to 0 empties the grade and leaves its last colour in place.
+    typeInto(win, "em_l", QStringLiteral("0"));
+    QTest::keyClick(child(win, "em_l"), Qt::Key_Tab);
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("0.0"));
+    QCOMPARE(shown(win, "sle_dj"), QString());
+    QCOMPARE(child<QLineEdit>(win, "sle_dj")->palette().color(QPalette::Text), QColor(255, 0, 0));
 }
 
 void TestYearScoreWindow::heightAndWeightRescore()
@@ -534,6 +542,36 @@ void TestYearScoreWindow::weightLimitQueryFails()
     QCOMPARE(boxes.count(), 1);
     QCOMPARE(boxes.last().title, QStringLiteral("错误"));
     QVERIFY2(boxes.last().text.contains(QLatin1String("dx1234_w")), qPrintable(boxes.last().text));
+}
+
+void TestYearScoreWindow::weightLimitNullLimit()
+{
+    TestDataSource ds;
+    QVERIFY(ds.exec(QStringLiteral("DROP TABLE dx1234_m")));
+    QVERIFY(ds.exec(QStringLiteral("CREATE TABLE dx1234_m (s INTEGER PRIMARY KEY, z1 REAL, z2 REAL, z3 REAL, z4 REAL)")));
+    QVERIFY(ds.exec(QStringLiteral("INSERT INTO dx1234_m VALUES (150, 40.0, 45.0, 55.0, 60.0)")));
+    QVERIFY(ds.exec(QStringLiteral("INSERT INTO dx1234_m VALUES (160, 45.0, NULL, 55.0, 60.0)")));
+    QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    saveRow(1);
+    rt::MessageBoxRecorder boxes;
+    auto w = openWindow(1);
+    QVERIFY(w);
+    QWidget *win = w.get();
+
+    typeInto(win, "em_s1", QStringLiteral("150"));
+    QTest::keyClick(child(win, "em_s1"), Qt::Key_Tab);
+    QTest::keyClicks(child(win, "em_s2"), QStringLiteral("50"));
+    QTest::keyClick(child(win, "em_s2"), Qt::Key_Tab);
+    QCOMPARE(shown(win, "em_s_t"), QStringLiteral("15.0"));
+
+    // A row with a NULL limit places no weight: 0 points and the message of a missing row.
+    typeInto(win, "em_s1", QStringLiteral("160.4"));
+    QTest::keyClick(child(win, "em_s1"), Qt::Key_Tab);
+    QCOMPARE(shown(win, "em_s_t"), QStringLiteral("0.0"));
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("0.0"));
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(boxes.last().title, QStringLiteral("错误"));
+    QCOMPARE(boxes.last().text, QStringLiteral("体重标准中没有身高 160 厘米的数据，身高标准体重按0分计。"));
 }
 
 // ---- change of sex
