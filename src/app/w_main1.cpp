@@ -23,8 +23,8 @@
 
 QPoint launchPadPosition(int frameWidth, int frameHeight)
 {
-    const auto half = [](int value) { return value >= 0 ? value / 2 : -((-value + 1) / 2); };
-    return QPoint(std::max(0, half(frameWidth - d_start::kWidth)), std::max(220, half(frameHeight - d_start::kHeight)));
+    // Halves of negative differences are clamped away, so truncation and rounding down agree.
+    return QPoint(std::max(0, (frameWidth - d_start::kWidth) / 2), std::max(220, (frameHeight - d_start::kHeight) / 2));
 }
 
 w_main1::w_main1(QWidget *parent) : QMainWindow(parent)

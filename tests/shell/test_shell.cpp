@@ -26,6 +26,7 @@
 #include <QTemporaryDir>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QWidgetAction>
 #include <QtTest>
 #include <memory>
@@ -218,6 +219,20 @@ private slots:
         QCOMPARE(guo_toolbarutil()->attachedToolbar(), toolbar);
         // Without user control the toolbar offers no pop-up menu.
         QVERIFY(!frame()->createPopupMenu());
+    }
+
+    void toolTipsFollowTheApplicationSetting()
+    {
+        QWidget *button = frame()->frameToolbar()->widgetForAction(item(QStringLiteral("m_1")));
+        QHelpEvent help(QEvent::ToolTip, QPoint(4, 4), button->mapToGlobal(QPoint(4, 4)));
+        rt::application().setToolbarTips(false);
+        QApplication::sendEvent(button, &help);
+        QVERIFY(!QToolTip::isVisible());
+        rt::application().setToolbarTips(true);
+        QApplication::sendEvent(button, &help);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), QStringLiteral("大一成绩"));
+        QToolTip::hideText();
     }
 
     void statusBarHasItsFontAndHeight()
