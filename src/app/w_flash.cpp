@@ -5,6 +5,7 @@
 #include "runtime/registry.h"
 #include "runtime/units.h"
 
+#include <QCloseEvent>
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
@@ -48,12 +49,15 @@ bool w_flash::eventFilter(QObject *watched, QEvent *event)
     return QWidget::eventFilter(watched, event);
 }
 
-void w_flash::finish()
+void w_flash::finish() { rt::closeWindow(this); }
+
+void w_flash::closeEvent(QCloseEvent *event)
 {
-    // The first timer tick or click ends the splash; the window is gone before any other can run.
-    if (finished_)
-        return;
-    finished_ = true;
-    rt::windows().open(QStringLiteral("w_pwd"));
-    rt::closeWindow(this);
+    // The first timer tick, click or window manager's close opens the start window; the splash is
+    // gone in the same step, so nothing can open a second one.
+    if (!finished_) {
+        finished_ = true;
+        rt::windows().open(QStringLiteral("w_pwd"));
+    }
+    event->accept();
 }
