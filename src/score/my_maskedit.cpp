@@ -3,7 +3,6 @@
 #include "runtime/colors.h"
 #include "runtime/fonts.h"
 
-#include <QApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLocale>
@@ -13,6 +12,8 @@
 #include <cmath>
 
 namespace {
+
+constexpr long kDisabledText = rt::rgb(128, 128, 128);
 
 // Digits with optional thousands separators: six places before the point, `decimals` after it.
 class NumericMaskValidator : public QValidator {
@@ -46,10 +47,10 @@ my_maskedit::my_maskedit(QWidget *parent, Mask mask) : QLineEdit(parent), mask_(
     setFont(rt::font(QStringLiteral("Arial"), 9));
     rt::setTextColor(this, rt::syscolor::WindowText);
     rt::setBackColor(this, rt::rgb(166, 202, 240));
-    // A disabled edit keeps its background and shows its text greyed.
+    // A disabled edit keeps its background and shows its text greyed, in a grey that stays legible on
+    // that blue.
     QPalette pal = palette();
-    pal.setColor(QPalette::Disabled, QPalette::Text,
-                 QApplication::palette().color(QPalette::Disabled, QPalette::Text));
+    pal.setColor(QPalette::Disabled, QPalette::Text, rt::color(kDisabledText));
     setPalette(pal);
     setValidator(new NumericMaskValidator(decimals(), this));
 }
