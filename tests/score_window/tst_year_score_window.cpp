@@ -340,6 +340,12 @@ void TestYearScoreWindow::enterWalksInputsAndScores()
     QCOMPARE(child<QLineEdit>(win, "sle_dj")->palette().color(QPalette::Text), QColor(255, 0, 0));
     QTest::mouseClick(child<QCheckBox>(win, "cbx_59"), Qt::LeftButton);
     QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("97.0"));
+
+    // A score typed over by the operator counts at the next total, its fraction dropped at its addition.
+    typeInto(win, "em_s_t", QStringLiteral("12.5"));
+    QTest::mouseClick(child<QCheckBox>(win, "cbx_1"), Qt::LeftButton);
+    QCOMPARE(shown(win, "em_s_t"), QStringLiteral("12.5"));
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("99.0")); // 12.5 + 11 gives 23, then 16 + 23 + 17 + 15 + 5
 }
 
 void TestYearScoreWindow::clickElsewhereScoresUnchangedField()
