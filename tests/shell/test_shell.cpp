@@ -179,6 +179,13 @@ private slots:
         delete frame();
         QCOMPARE(rt::windows().open(QStringLiteral("w_pwd")), 1);
         QApplication::setActiveWindow(startWindow());
+        QVERIFY(QTest::qWaitForWindowActive(startWindow()));
+        // The login button first in the Tab order, then the exit button.
+        auto *loginButton = startWindow()->findChild<pfc_picture_command_button *>(QStringLiteral("uo_3"));
+        auto *exitButton = startWindow()->findChild<pfc_picture_command_button *>(QStringLiteral("uo_4"));
+        QTRY_COMPARE(QApplication::focusWidget(), loginButton->command_button());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), exitButton->command_button());
         QTest::keyClick(startWindow(), Qt::Key_X, Qt::AltModifier);
         QTRY_VERIFY(!startWindow());
         QVERIFY(!frame());
