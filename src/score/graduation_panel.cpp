@@ -55,13 +55,13 @@ constexpr int kEarlierYearTabs[] = {10, 20, 30};
 
 GraduationPanel::GraduationPanel(QWidget *window) : QObject(window)
 {
-    for (const LabelSpec &spec : kLabels) {
-        auto *label = new QLabel(QString::fromUtf8(spec.text), window);
-        label->setObjectName(QLatin1String(spec.name));
+    for (const LabelSpec &def : kLabels) {
+        auto *label = new QLabel(QString::fromUtf8(def.text), window);
+        label->setObjectName(QLatin1String(def.name));
         label->setFont(rt::font(QStringLiteral("Arial"), 10));
         rt::setTextColor(label, rt::rgb(0, 0, 0));
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        place(label, spec.geometry);
+        place(label, def.geometry);
     }
 
     my_maskedit **edits[] = {&em_c3, &em_c2, &em_c1};

@@ -80,13 +80,13 @@ w_jsq_by::w_jsq_by(QWidget *parent)
     rt::setBackColor(this, rt::syscolor::ButtonFace);
     rt::sizeWindow(this, kWidth, kHeight);
 
-    auto makeLabel = [this](const LabelSpec &spec) {
-        auto *label = new QLabel(QString::fromUtf8(spec.text), this);
-        label->setObjectName(QLatin1String(spec.name));
+    auto makeLabel = [this](const LabelSpec &def) {
+        auto *label = new QLabel(QString::fromUtf8(def.text), this);
+        label->setObjectName(QLatin1String(def.name));
         label->setFont(rt::font(QStringLiteral("Arial"), 12, 700));
-        rt::setTextColor(label, spec.color);
+        rt::setTextColor(label, def.color);
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        place(label, spec.geometry);
+        place(label, def.geometry);
     };
 
     // The window's order of creation: the fourth-year label, the fields, the button, the other labels.
@@ -112,8 +112,8 @@ w_jsq_by::w_jsq_by(QWidget *parent)
     rt::setBackColor(sle_by_dj, kResultBack);
     place(sle_by_dj, kByDj);
 
-    for (const LabelSpec &spec : std::span(kLabels).subspan(1))
-        makeLabel(spec);
+    for (const LabelSpec &def : std::span(kLabels).subspan(1))
+        makeLabel(def);
 
     // The result fields take a click but are no tab stops.
     em_by_cj->setFocusPolicy(Qt::ClickFocus);
