@@ -134,45 +134,30 @@ int Transaction::disconnect()
     return 0;
 }
 
-int Transaction::commit()
-{
-    if (!connected_) {
-        setError(QStringLiteral("Transaction not connected"));
-        return -1;
-    }
-    QSqlDatabase db = database();
-    if (AutoCommit) {
-        setSuccess();
-        return 0;
-    }
-    if (!db.commit()) {
-        setError(errorText(db.lastError()));
-        db.rollback();
-        beginIfManual();
-        return -1;
-    }
-    beginIfManual();
-    setSuccess();
-    return 0;
-}
+int Transaction::commit() { return endTransaction(true); }
 
-int Transaction::rollback()
+int Transaction::rollback() { return endTransaction(false); }
+
+int Transaction::endTransaction(bool commit)
 {
     if (!connected_) {
         setError(QStringLiteral("Transaction not connected"));
         return -1;
     }
-    QSqlDatabase db = database();
     if (AutoCommit) {
         setSuccess();
         return 0;
     }
-    const bool ok = db.rollback();
-    beginIfManual();
+    QSqlDatabase db = database();
+    const bool ok = commit ? db.commit() : db.rollback();
     if (!ok) {
         setError(errorText(db.lastError()));
-        return -1;
+        if (commit)
+            db.rollback(); // a failed COMMIT leaves nothing half-written behind
     }
+    beginIfManual();
+    if (!ok)
+        return -1;
     setSuccess();
     return 0;
 }

@@ -29,6 +29,7 @@ public:
     QString SQLErrText;
 
     // CONNECT / DISCONNECT / COMMIT / ROLLBACK: 0 on success; the outcome is also in SQLCode.
+    // A COMMIT that fails rolls the transaction back.
     int connect();
     int disconnect();
     int commit();
@@ -50,6 +51,7 @@ private:
     void setError(const QString &text, long code = -1);
     void setSuccess();
     void beginIfManual();
+    int endTransaction(bool commit);
 
     QString connectionName_;
     bool connected_ = false;
