@@ -17,9 +17,12 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMenuBar>
+#include <QScreen>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 
 QPoint launchPadPosition(int frameWidth, int frameHeight)
 {
@@ -32,6 +35,7 @@ w_main1::w_main1(QWidget *parent) : QMainWindow(parent)
     setWindowTitle(title());
     setWindowIcon(pictures::icon(QStringLiteral("vemka.ico")));
     resize(rt::unitsToPixelsX(kNormalWidth), rt::unitsToPixelsY(kNormalHeight));
+    rt::centerOnScreen(this);
 
     toolbar_ = new QToolBar(this);
     toolbar_->setObjectName(QStringLiteral("frameToolbar"));
@@ -79,8 +83,34 @@ bool w_main1::openEvent()
     button_flag() = true;
     uo_microbarutil microbar;
     microbar.of_initmicrobar(this);
-    setWindowState(windowState() | Qt::WindowMaximized);
+    openMaximized();
     return true;
+}
+
+void w_main1::openMaximized()
+{
+    normalSize_ = size();
+    setWindowState(windowState() | Qt::WindowMaximized);
+    // A window manager maximises the frame before it first appears; an X server without one ignores
+    // the request and shows the frame at its normal size. The first exposure tells which it was.
+    winId();
+    if (QWindow *handle = windowHandle()) {
+        awaitingFirstExpose_ = true;
+        handle->installEventFilter(this);
+    }
+}
+
+void w_main1::fillScreenIfNotMaximized()
+{
+    if (!isMaximized() || size() != normalSize_)
+        return;
+    QScreen *screen = this->screen();
+    if (!screen)
+        return;
+    const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    // Placing the window clears its maximised state: it is set again, which such a server ignores too.
+    setGeometry(screen->availableGeometry().marginsRemoved(frame));
+    setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 QSize w_main1::outerSizeUnits() const
@@ -138,6 +168,13 @@ QMenu *w_main1::createPopupMenu()
 
 bool w_main1::eventFilter(QObject *watched, QEvent *event)
 {
+    if (awaitingFirstExpose_ && watched == windowHandle() && event->type() == QEvent::Expose) {
+        awaitingFirstExpose_ = false;
+        watched->removeEventFilter(this);
+        // After the exposure has been handled, so that the window system's own geometry is in.
+        QTimer::singleShot(0, this, &w_main1::fillScreenIfNotMaximized);
+        return QMainWindow::eventFilter(watched, event);
+    }
     if (event->type() == QEvent::ToolTip && !rt::application().toolbarTips())
         return true;
     return QMainWindow::eventFilter(watched, event);

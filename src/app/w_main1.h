@@ -53,6 +53,8 @@ protected:
 
 private:
     int clientTop() const;
+    void openMaximized();
+    void fillScreenIfNotMaximized();
     void centreLaunchPad();
     void mousemove();
     QString objectAtPointer() const;
@@ -64,6 +66,8 @@ private:
     QLabel *microHelp_;
     m_main *menu_;
     QString is_focus_picture;
+    QSize normalSize_;
+    bool awaitingFirstExpose_ = false;
 };
 
 // Where the launch pad stands in a frame of the given outer size (units): centred, never left of 0 and
