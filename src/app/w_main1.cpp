@@ -243,6 +243,9 @@ void w_main1::ue_run()
         return;
     }
     if (openType == QLatin1String("WINDOW")) {
+        // Class names are matched without regard to case; every window class is named in small letters.
+        if (!rt::windows().hasClass(command) && rt::windows().hasClass(command.toLower()))
+            command = command.toLower();
         if (!rt::windows().hasClass(command)) {
             rt::messageBox(windowTitle(), QStringLiteral("对不起, 您指定起动的窗口不存在, 请与系统管理员联系修改"),
                            rt::Icon::StopSign);

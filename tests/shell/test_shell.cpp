@@ -5,6 +5,7 @@
 #include "app/globals.h"
 #include "app/m_main.h"
 #include "app/register.h"
+#include "app/w_about.h"
 #include "app/w_main1.h"
 #include "kit/pfc_picture_command_button.h"
 #include "kit/uo_toolbarutil.h"
@@ -17,6 +18,7 @@
 #include "test_data_source.h"
 
 #include <QAction>
+#include <QDesktopServices>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
@@ -60,6 +62,15 @@ QStringList toolbarButtonNames(QToolBar *toolbar)
             names << a->objectName();
     return names;
 }
+
+// Stands in for the system's web browser.
+class Browser : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl &url) { opened << url; }
+};
 
 } // namespace
 
@@ -189,6 +200,38 @@ private slots:
         QTest::keyClick(startWindow(), Qt::Key_X, Qt::AltModifier);
         QTRY_VERIFY(!startWindow());
         QVERIFY(!frame());
+    }
+
+    void startWindowLogsInByItsAccessKey()
+    {
+        delete frame();
+        QCOMPARE(rt::windows().open(QStringLiteral("w_pwd")), 1);
+        QApplication::setActiveWindow(startWindow());
+        QVERIFY(QTest::qWaitForWindowActive(startWindow()));
+        QTest::keyClick(startWindow(), Qt::Key_L, Qt::AltModifier);
+        QTRY_VERIFY(frame() && !startWindow());
+        QCOMPARE(frame()->frameToolbar()->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    }
+
+    void loginLeavesAToolbarPlainWhenTheUtilityCannotAttach()
+    {
+        delete frame();
+        // The frame's toolbar is no toolbar of the runtime's class: the attach fails.
+        auto c = connect(&rt::windows(), &rt::WindowRegistry::windowShown, this, [](QWidget *w, const QString &cls) {
+            if (cls == QLatin1String("w_main1"))
+                static_cast<w_main1 *>(w)->frameToolbar()->setProperty(uo_toolbarutil::kWindowClassProperty,
+                                                                       QStringLiteral("OtherBar"));
+        });
+        login();
+        disconnect(c);
+        QToolBar *toolbar = frame()->frameToolbar();
+        QCOMPARE(toolbar->toolButtonStyle(), Qt::ToolButtonIconOnly);
+        for (QAction *a : toolbar->actions())
+            if (auto *button = qobject_cast<QToolButton *>(toolbar->widgetForAction(a)))
+                QVERIFY(button->font().family() != QLatin1String("Courier New"));
+        QVERIFY(!startWindow());
+        // The next test logs in afresh.
+        delete frame();
     }
 
     void loginOpensTheFrameWithElevenLabelledButtonsInOrder()
@@ -502,6 +545,17 @@ private slots:
         QCOMPARE(boxes.last().icon, rt::Icon::StopSign);
     }
 
+    void launcherFindsTheWindowClassWhateverItsCase()
+    {
+        moveTo(QStringLiteral("p_8"));
+        QCOMPARE(pad()->modify(QStringLiteral("p_8.Tag='Run = W_Jsq_DX1'")), QString());
+        clickAt(centreOf(QStringLiteral("p_8")));
+        pad()->modify(QStringLiteral("p_8.Tag='Run = w_jsq_dx1'"));
+        QCOMPARE(opened_.size(), 1);
+        QCOMPARE(opened_[0].className, QStringLiteral("w_jsq_dx1"));
+        QCOMPARE(opened_[0].parent, frame());
+    }
+
     void launcherStartsAProgramFromTheSystemDirectoryWithoutWaiting()
     {
         QTemporaryDir dir;
@@ -545,6 +599,36 @@ private slots:
         QCOMPARE(opened_.size(), 1);
         QCOMPARE(opened_[0].className, QStringLiteral("w_genapp_toolbars"));
         QCOMPARE(toolbarSettingsParm_.data(), frame());
+    }
+
+    void aboutBoxLinkOpensInTheBrowserAndLeavesTheBoxOpen()
+    {
+        Browser browser;
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &browser, "open");
+        bool checked = false;
+        auto c = connect(&rt::windows(), &rt::WindowRegistry::windowShown, this, [&](QWidget *w, const QString &cls) {
+            if (cls != QLatin1String("w_about"))
+                return;
+            QApplication::setActiveWindow(w);
+            QVERIFY(QTest::qWaitForWindowActive(w));
+            // The button is the one control that takes the focus.
+            QTRY_COMPARE(QApplication::focusWidget(), w->findChild<QWidget *>(QStringLiteral("cb_1")));
+            for (QWidget *child : w->findChildren<QWidget *>())
+                QCOMPARE(child->focusPolicy() != Qt::NoFocus, child->objectName() == QLatin1String("cb_1"));
+            for (const auto &[name, label] : {std::pair{"st_5", "手机："}, std::pair{"st_4", "电话："},
+                                              std::pair{"st_2", "E_Mail:"}, std::pair{"st_10", "软件升级："}})
+                QVERIFY2(w->findChild<QLabel *>(QLatin1String(name))->text().startsWith(QString::fromUtf8(label)), name);
+            auto *link = w->findChild<QLabel *>(QStringLiteral("shl_1"));
+            QTest::mouseClick(link, Qt::LeftButton, {}, QPoint(20, link->height() / 2));
+            QTRY_COMPARE(browser.opened, QList<QUrl>{QUrl(w_about::upgradeUrl())});
+            QVERIFY(w->isVisible());
+            checked = true;
+            w->close();
+        });
+        item(QStringLiteral("m_关于"))->trigger();
+        disconnect(c);
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        QVERIFY(checked);
     }
 
     void aboutBoxClosesWithAltX()
