@@ -119,8 +119,26 @@ private slots:
 private:
     // A window of the year opened as the program opens it, shown and active, or null.
     std::unique_ptr<YearScoreWindow> openWindow(int year);
+    // sqlca connected as the program connects it and the year's settings row saved, then openWindow().
+    std::unique_ptr<YearScoreWindow> openWithRow(int year, const Flags &overrides = {},
+                                                 const QString &others = QStringLiteral("1"));
     static void typeInto(QWidget *w, const char *name, const QString &text);
     static void leave(QWidget *w, const char *name) { QTest::keyClick(child(w, name), Qt::Key_Tab); }
+    static void typeAndLeave(QWidget *w, const char *name, const QString &text)
+    {
+        typeInto(w, name, text);
+        leave(w, name);
+    }
+    // A height typed over the old one, then a weight into the emptied weight edit that Tab reaches.
+    static void enterHeightAndWeight(QWidget *w, const QString &height, const QString &weight)
+    {
+        typeAndLeave(w, "em_s1", height);
+        QTest::keyClicks(child(w, "em_s2"), weight);
+        leave(w, "em_s2");
+    }
+    static void addYearRows();
+    // Height/weight and the total at 0 points, and one message that the height has no weight limits.
+    static void verifyNoWeightLimits(QWidget *w, const rt::MessageBoxRecorder &boxes, int heightCm);
     static void activate(QWidget *w);
 
     // Visits of the settings windows, in order; a visit without one closes the window unsaved.
@@ -174,6 +192,35 @@ std::unique_ptr<YearScoreWindow> TestYearScoreWindow::openWindow(int year)
     w->show();
     activate(w.get());
     return w;
+}
+
+std::unique_ptr<YearScoreWindow> TestYearScoreWindow::openWithRow(int year, const Flags &overrides,
+                                                                  const QString &others)
+{
+    const long connected = TestDataSource::connectSqlca();
+    if (connected != 0) {
+        QTest::qFail(qPrintable(QStringLiteral("connectSqlca() gave %1").arg(connected)), __FILE__, __LINE__);
+        return nullptr;
+    }
+    saveRow(year, overrides, others);
+    return openWindow(year);
+}
+
+void TestYearScoreWindow::addYearRows()
+{
+    QTest::addColumn<int>("year");
+    QTest::addRow("year 1") << 1;
+    QTest::addRow("year 2") << 2;
+    QTest::addRow("year 3") << 3;
+}
+
+void TestYearScoreWindow::verifyNoWeightLimits(QWidget *w, const rt::MessageBoxRecorder &boxes, int heightCm)
+{
+    QCOMPARE(shown(w, "em_s_t"), QStringLiteral("0.0"));
+    QCOMPARE(shown(w, "em_xn_t"), QStringLiteral("0.0"));
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(boxes.last().title, QStringLiteral("错误"));
+    QCOMPARE(boxes.last().text, QStringLiteral("体重标准中没有身高 %1 厘米的数据，身高标准体重按0分计。").arg(heightCm));
 }
 
 void TestYearScoreWindow::typeInto(QWidget *w, const char *name, const QString &text)
@@ -275,10 +322,8 @@ void TestYearScoreWindow::openingRetrievalError()
 void TestYearScoreWindow::openingWithRow()
 {
     TestDataSource ds;
-    QCOMPARE(TestDataSource::connectSqlca(), 0L);
-    saveRow(2);
     rt::MessageBoxRecorder boxes;
-    auto w = openWindow(2);
+    auto w = openWithRow(2);
     QVERIFY(w);
     QCOMPARE(boxes.count(), 0);
     QCOMPARE(settingsOpenings_, 0);
@@ -294,10 +339,8 @@ void TestYearScoreWindow::openingWithRow()
 void TestYearScoreWindow::enterWalksInputsAndScores()
 {
     TestDataSource ds;
-    QCOMPARE(TestDataSource::connectSqlca(), 0L);
-    saveRow(1, {{"xm_1_m", "0"}, {"xm_l_m", "0"}});
     rt::MessageBoxRecorder boxes;
-    auto w = openWindow(1);
+    auto w = openWithRow(1, {{"xm_1_m", "0"}, {"xm_l_m", "0"}});
     QVERIFY(w);
     QWidget *win = w.get();
 
@@ -351,10 +394,8 @@ void TestYearScoreWindow::enterWalksInputsAndScores()
 void TestYearScoreWindow::clickElsewhereScoresUnchangedField()
 {
     TestDataSource ds;
-    QCOMPARE(TestDataSource::connectSqlca(), 0L);
-    saveRow(3);
     rt::MessageBoxRecorder boxes;
-    auto w = openWindow(3);
+    auto w = openWithRow(3);
     QVERIFY(w);
     QWidget *win = w.get();
     typeInto(win, "em_l", QStringLiteral("240"));
@@ -364,14 +405,12 @@ void TestYearScoreWindow::clickElsewhereScoresUnchangedField()
 
     // A score typed over is scored again when the input is left unchanged.
     child(win, "em_l_t")->setText(QStringLiteral("3"));
-    typeInto(win, "em_l", QString());
-    QTest::keyClick(child(win, "em_l"), Qt::Key_Tab);
+    typeAndLeave(win, "em_l", QString());
     QCOMPARE(shown(win, "em_l_t"), QStringLiteral("25.0"));
     QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("25.0"));
 
     // A total that drops to 0 empties the grade and leaves its last colour in place.
-    typeInto(win, "em_l", QStringLiteral("0"));
-    QTest::keyClick(child(win, "em_l"), Qt::Key_Tab);
+    typeAndLeave(win, "em_l", QStringLiteral("0"));
     QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("0.0"));
     QCOMPARE(shown(win, "sle_dj"), QString());
     QCOMPARE(child<QLineEdit>(win, "sle_dj")->palette().color(QPalette::Text), QColor(255, 0, 0));
@@ -380,15 +419,12 @@ void TestYearScoreWindow::clickElsewhereScoresUnchangedField()
 void TestYearScoreWindow::heightAndWeightRescore()
 {
     TestDataSource ds;
-    QCOMPARE(TestDataSource::connectSqlca(), 0L);
-    saveRow(1);
     rt::MessageBoxRecorder boxes;
-    auto w = openWindow(1);
+    auto w = openWithRow(1);
     QVERIFY(w);
     QWidget *win = w.get();
 
-    typeInto(win, "em_s1", QStringLiteral("170"));
-    leave(win, "em_s1");
+    typeAndLeave(win, "em_s1", QStringLiteral("170"));
     QCOMPARE(shown(win, "em_s_t"), QStringLiteral("0.0"));
     QVERIFY(child(win, "em_s2")->hasFocus());
     QTest::keyClicks(child(win, "em_s2"), QStringLiteral("60"));
@@ -396,21 +432,18 @@ void TestYearScoreWindow::heightAndWeightRescore()
     QCOMPARE(shown(win, "em_s_t"), QStringLiteral("15.0"));
     QCOMPARE(shown(win, "em_f_t"), QStringLiteral("0.0")); // no capacity: 0, no message
 
-    typeInto(win, "em_f", QStringLiteral("3500"));
-    leave(win, "em_f");
+    typeAndLeave(win, "em_f", QStringLiteral("3500"));
     QCOMPARE(shown(win, "em_f_t"), QStringLiteral("11.0"));
 
     // A new weight scores height/weight and then the capacity per kilogram.
-    typeInto(win, "em_s2", QStringLiteral("50"));
-    leave(win, "em_s2");
+    typeAndLeave(win, "em_s2", QStringLiteral("50"));
     QCOMPARE(shown(win, "em_s_t"), QStringLiteral("7.0"));
     QCOMPARE(shown(win, "em_f_t"), QStringLiteral("13.0")); // 70 per kg
     QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("20.0"));
 
     // Leaving the height does not score the capacity again.
     child(win, "em_f")->setText(QStringLiteral("2640"));
-    typeInto(win, "em_s1", QStringLiteral("138"));
-    leave(win, "em_s1");
+    typeAndLeave(win, "em_s1", QStringLiteral("138"));
     QCOMPARE(shown(win, "em_f_t"), QStringLiteral("13.0"));
     QCOMPARE(shown(win, "em_s_t"), QStringLiteral("9.0")); // judged as 140 cm and 51 kg: from z3 49.8 to z4 51.3
     // Selected on entry: typing replaces the height.
@@ -438,10 +471,8 @@ void TestYearScoreWindow::missingWeightMessage()
     QFETCH(QString, title);
     QFETCH(QString, text);
     TestDataSource ds;
-    QCOMPARE(TestDataSource::connectSqlca(), 0L);
-    saveRow(year);
     rt::MessageBoxRecorder boxes;
-    auto w = openWindow(year);
+    auto w = openWithRow(year);
     QVERIFY(w);
     QWidget *win = w.get();
 
@@ -456,8 +487,7 @@ void TestYearScoreWindow::missingWeightMessage()
     QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("12.0")); // not recomputed
 
     // Leaving the weight empty brings it through the weight's event as well, after height/weight.
-    typeInto(win, "em_s2", QString());
-    leave(win, "em_s2");
+    typeAndLeave(win, "em_s2", QString());
     QCOMPARE(boxes.count(), 2);
     QCOMPARE(shown(win, "em_s_t"), QStringLiteral("0.0"));
     QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("5.0"));
@@ -466,9 +496,7 @@ void TestYearScoreWindow::missingWeightMessage()
 void TestYearScoreWindow::realMessageBoxTakesFocusWithoutScoring()
 {
     TestDataSource ds;
-    QCOMPARE(TestDataSource::connectSqlca(), 0L);
-    saveRow(1);
-    auto w = openWindow(1);
+    auto w = openWithRow(1);
     QVERIFY(w);
     QWidget *win = w.get();
     typeInto(win, "em_f", QStringLiteral("3500"));
@@ -495,29 +523,21 @@ void TestYearScoreWindow::weightLimitRowMissing()
 {
     TestDataSource ds;
     QVERIFY(ds.exec(QStringLiteral("DELETE FROM dx1234_m WHERE s = 170")));
-    QCOMPARE(TestDataSource::connectSqlca(), 0L);
-    saveRow(1);
     rt::MessageBoxRecorder boxes;
-    auto w = openWindow(1);
+    auto w = openWithRow(1);
     QVERIFY(w);
     QWidget *win = w.get();
 
     // A good row first, so limits are held from before.
-    typeInto(win, "em_s1", QStringLiteral("160"));
-    QTest::keyClick(child(win, "em_s1"), Qt::Key_Tab);
-    QTest::keyClicks(child(win, "em_s2"), QStringLiteral("55"));
-    QTest::keyClick(child(win, "em_s2"), Qt::Key_Tab);
+    enterHeightAndWeight(win, QStringLiteral("160"), QStringLiteral("55"));
     QCOMPARE(shown(win, "em_s_t"), QStringLiteral("15.0"));
     QCOMPARE(boxes.count(), 0);
 
     // 170 cm has no row: 0 points and one message, not the limits of 160 cm.
-    typeInto(win, "em_s1", QStringLiteral("170.5"));
-    QTest::keyClick(child(win, "em_s1"), Qt::Key_Tab);
-    QCOMPARE(shown(win, "em_s_t"), QStringLiteral("0.0"));
-    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("0.0"));
-    QCOMPARE(boxes.count(), 1);
-    QCOMPARE(boxes.last().title, QStringLiteral("错误"));
-    QCOMPARE(boxes.last().text, QStringLiteral("体重标准中没有身高 170 厘米的数据，身高标准体重按0分计。"));
+    typeAndLeave(win, "em_s1", QStringLiteral("170.5"));
+    verifyNoWeightLimits(win, boxes, 170);
+    if (QTest::currentTestFailed())
+        return;
 
     // A change of sex looks the height up twice for men: still one message per change.
     QTest::mouseClick(child<QRadioButton>(win, "rb_sex_woman"), Qt::LeftButton);
@@ -532,18 +552,13 @@ void TestYearScoreWindow::weightLimitQueryFails()
 {
     TestDataSource ds;
     QVERIFY(ds.exec(QStringLiteral("DROP TABLE dx1234_w")));
-    QCOMPARE(TestDataSource::connectSqlca(), 0L);
-    saveRow(2);
     rt::MessageBoxRecorder boxes;
-    auto w = openWindow(2);
+    auto w = openWithRow(2);
     QVERIFY(w);
     QWidget *win = w.get();
     QTest::mouseClick(child<QRadioButton>(win, "rb_sex_woman"), Qt::LeftButton);
     QCOMPARE(boxes.count(), 0); // nothing typed, nothing looked up
-    typeInto(win, "em_s1", QStringLiteral("165"));
-    QTest::keyClick(child(win, "em_s1"), Qt::Key_Tab);
-    QTest::keyClicks(child(win, "em_s2"), QStringLiteral("55"));
-    QTest::keyClick(child(win, "em_s2"), Qt::Key_Tab);
+    enterHeightAndWeight(win, QStringLiteral("165"), QStringLiteral("55"));
     QCOMPARE(shown(win, "em_s_t"), QStringLiteral("0.0"));
     QCOMPARE(boxes.count(), 1);
     QCOMPARE(boxes.last().title, QStringLiteral("错误"));
@@ -557,52 +572,33 @@ void TestYearScoreWindow::weightLimitNullLimit()
     QVERIFY(ds.exec(QStringLiteral("CREATE TABLE dx1234_m (s INTEGER PRIMARY KEY, z1 REAL, z2 REAL, z3 REAL, z4 REAL)")));
     QVERIFY(ds.exec(QStringLiteral("INSERT INTO dx1234_m VALUES (150, 40.0, 45.0, 55.0, 60.0)")));
     QVERIFY(ds.exec(QStringLiteral("INSERT INTO dx1234_m VALUES (160, 45.0, NULL, 55.0, 60.0)")));
-    QCOMPARE(TestDataSource::connectSqlca(), 0L);
-    saveRow(1);
     rt::MessageBoxRecorder boxes;
-    auto w = openWindow(1);
+    auto w = openWithRow(1);
     QVERIFY(w);
     QWidget *win = w.get();
 
-    typeInto(win, "em_s1", QStringLiteral("150"));
-    QTest::keyClick(child(win, "em_s1"), Qt::Key_Tab);
-    QTest::keyClicks(child(win, "em_s2"), QStringLiteral("50"));
-    QTest::keyClick(child(win, "em_s2"), Qt::Key_Tab);
+    enterHeightAndWeight(win, QStringLiteral("150"), QStringLiteral("50"));
     QCOMPARE(shown(win, "em_s_t"), QStringLiteral("15.0"));
 
     // A row with a NULL limit places no weight: 0 points and the message of a missing row.
-    typeInto(win, "em_s1", QStringLiteral("160.4"));
-    QTest::keyClick(child(win, "em_s1"), Qt::Key_Tab);
-    QCOMPARE(shown(win, "em_s_t"), QStringLiteral("0.0"));
-    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("0.0"));
-    QCOMPARE(boxes.count(), 1);
-    QCOMPARE(boxes.last().title, QStringLiteral("错误"));
-    QCOMPARE(boxes.last().text, QStringLiteral("体重标准中没有身高 160 厘米的数据，身高标准体重按0分计。"));
+    typeAndLeave(win, "em_s1", QStringLiteral("160.4"));
+    verifyNoWeightLimits(win, boxes, 160);
 }
 
 // ---- change of sex
 
-void TestYearScoreWindow::sexChangeGripCountsAtOnce_data()
-{
-    QTest::addColumn<int>("year");
-    QTest::addRow("year 1") << 1;
-    QTest::addRow("year 2") << 2;
-    QTest::addRow("year 3") << 3;
-}
+void TestYearScoreWindow::sexChangeGripCountsAtOnce_data() { addYearRows(); }
 
 void TestYearScoreWindow::sexChangeGripCountsAtOnce()
 {
     QFETCH(int, year);
     TestDataSource ds;
-    QCOMPARE(TestDataSource::connectSqlca(), 0L);
-    saveRow(year);
     rt::MessageBoxRecorder boxes;
-    auto w = openWindow(year);
+    auto w = openWithRow(year);
     QVERIFY(w);
     QWidget *win = w.get();
 
-    typeInto(win, "em_w", QStringLiteral("60"));
-    leave(win, "em_w");
+    typeAndLeave(win, "em_w", QStringLiteral("60"));
     QCOMPARE(shown(win, "em_w_t"), QStringLiteral("15.0"));
     QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("15.0"));
 
@@ -619,30 +615,21 @@ void TestYearScoreWindow::sexChangeGripCountsAtOnce()
     QCOMPARE(boxes.count(), 0);
 }
 
-void TestYearScoreWindow::sexChangeStepTestForWomenOnly_data()
-{
-    QTest::addColumn<int>("year");
-    QTest::addRow("year 1") << 1;
-    QTest::addRow("year 2") << 2;
-    QTest::addRow("year 3") << 3;
-}
+void TestYearScoreWindow::sexChangeStepTestForWomenOnly_data() { addYearRows(); }
 
 void TestYearScoreWindow::sexChangeStepTestForWomenOnly()
 {
     QFETCH(int, year);
     TestDataSource ds;
-    QCOMPARE(TestDataSource::connectSqlca(), 0L);
-    saveRow(year, {{"xm_t_m", "0"}});
     rt::MessageBoxRecorder boxes;
-    auto w = openWindow(year);
+    auto w = openWithRow(year, {{"xm_t_m", "0"}});
     QVERIFY(w);
     QWidget *win = w.get();
     QVERIFY(!child(win, "em_t")->isEnabled());
 
     QTest::mouseClick(child<QRadioButton>(win, "rb_sex_woman"), Qt::LeftButton);
     QVERIFY(child(win, "em_t")->isEnabled());
-    typeInto(win, "em_t", QStringLiteral("45"));
-    leave(win, "em_t");
+    typeAndLeave(win, "em_t", QStringLiteral("45"));
     QCOMPARE(shown(win, "em_t_t"), QStringLiteral("15.0"));
     QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("15.0"));
 
@@ -660,10 +647,8 @@ void TestYearScoreWindow::sexChangeStepTestForWomenOnly()
 void TestYearScoreWindow::sexChangeRunsAndSitUpsKeepScores()
 {
     TestDataSource ds;
-    QCOMPARE(TestDataSource::connectSqlca(), 0L);
-    saveRow(1);
     rt::MessageBoxRecorder boxes;
-    auto w = openWindow(1);
+    auto w = openWithRow(1);
     QVERIFY(w);
     QWidget *win = w.get();
     QTest::mouseClick(child<QRadioButton>(win, "rb_sex_woman"), Qt::LeftButton);
@@ -699,18 +684,16 @@ void TestYearScoreWindow::sexChangeRunsAndSitUpsKeepScores()
 void TestYearScoreWindow::settingsButtonAppliesNewFlags()
 {
     TestDataSource ds;
-    QCOMPARE(TestDataSource::connectSqlca(), 0L);
-    // Men: step test, 50 m, sit-and-reach; women: step test, 50 m, sit-and-reach.
-    saveRow(2, {{"xm_t_m", "1"}, {"xm_5_m", "1"}, {"xm_z_m", "1"}, {"xm_t_w", "1"}, {"xm_5_w", "1"}, {"xm_z_w", "1"}},
-            QStringLiteral("0"));
     rt::MessageBoxRecorder boxes;
-    auto w = openWindow(2);
+    // Men: step test, 50 m, sit-and-reach; women: step test, 50 m, sit-and-reach.
+    auto w = openWithRow(
+        2, {{"xm_t_m", "1"}, {"xm_5_m", "1"}, {"xm_z_m", "1"}, {"xm_t_w", "1"}, {"xm_5_w", "1"}, {"xm_z_w", "1"}},
+        QStringLiteral("0"));
     QVERIFY(w);
     QWidget *win = w.get();
     QVERIFY(child(win, "em_5")->isEnabled());
     QVERIFY(!child(win, "em_l")->isEnabled());
-    typeInto(win, "em_5", QStringLiteral("7.6"));
-    leave(win, "em_5");
+    typeAndLeave(win, "em_5", QStringLiteral("7.6"));
     QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("23.0"));
 
     // The long jump in place of the 50 m run for men.
@@ -737,10 +720,8 @@ void TestYearScoreWindow::settingsButtonAppliesNewFlags()
 void TestYearScoreWindow::settingsButtonWithoutRowOrFailing()
 {
     TestDataSource ds;
-    QCOMPARE(TestDataSource::connectSqlca(), 0L);
-    saveRow(3, {{"xm_l_m", "0"}});
     rt::MessageBoxRecorder boxes;
-    auto w = openWindow(3);
+    auto w = openWithRow(3, {{"xm_l_m", "0"}});
     QVERIFY(w);
     QWidget *win = w.get();
     QVERIFY(!child(win, "em_l")->isEnabled());
@@ -769,10 +750,8 @@ void TestYearScoreWindow::settingsButtonWithoutRowOrFailing()
 void TestYearScoreWindow::keysAndButtons()
 {
     TestDataSource ds;
-    QCOMPARE(TestDataSource::connectSqlca(), 0L);
-    saveRow(1);
     rt::MessageBoxRecorder boxes;
-    auto w = openWindow(1);
+    auto w = openWithRow(1);
     QVERIFY(w);
     QWidget *win = w.get();
     for (QPushButton *b : win->findChildren<QPushButton *>()) {
@@ -798,10 +777,8 @@ void TestYearScoreWindow::keysAndButtons()
 void TestYearScoreWindow::tabSequence()
 {
     TestDataSource ds;
-    QCOMPARE(TestDataSource::connectSqlca(), 0L);
-    saveRow(2);
     rt::MessageBoxRecorder boxes;
-    auto w = openWindow(2);
+    auto w = openWithRow(2);
     QVERIFY(w);
     QWidget *win = w.get();
     const QStringList expected = {
