@@ -50,6 +50,20 @@ QPoint pressedPos(pfc_picture_command_button *b)
             int(b->il_picy) + pfc_picture_command_button::kPressOffset};
 }
 
+// Clicks are posted: the spy reaches `count` after the event and stays there a little later.
+void verifyClicksSettleAt(const QSignalSpy &spy, int count)
+{
+    QTRY_COMPARE(spy.count(), count);
+    QTest::qWait(20);
+    QCOMPARE(spy.count(), count);
+}
+
+void giveFocus(QWidget *inner)
+{
+    inner->setFocus();
+    QTRY_VERIFY(inner->hasFocus());
+}
+
 QPoint picPos(pfc_picture_command_button *b) { return {b->pictureX(), b->pictureY()}; }
 QPoint restPos(pfc_picture_command_button *b) { return {int(b->il_picx), int(b->il_picy)}; }
 
@@ -249,9 +263,7 @@ void TestPictureButton::mouseClickPostsOnce()
     QVERIFY(!b->lb_inbounds);
     QCOMPARE(picPos(b), restPos(b));
     QCOMPARE(spy.count(), 0); // posted: not yet, while the release is being handled
-    QTRY_COMPARE(spy.count(), 1);
-    QTest::qWait(20);
-    QCOMPARE(spy.count(), 1);
+    verifyClicksSettleAt(spy, 1);
 }
 
 void TestPictureButton::dragOutAndBack()
@@ -312,8 +324,7 @@ void TestPictureButton::spaceHoldsPressedLook()
     Holder h = showHolder(&w);
     auto *b = h.buttons[1];
     auto *inner = b->command_button();
-    inner->setFocus();
-    QTRY_VERIFY(inner->hasFocus());
+    giveFocus(inner);
     QSignalSpy spy(b, &pfc_picture_command_button::clicked);
     QTest::keyPress(inner, Qt::Key_Space);
     QVERIFY(b->lb_keyboard);
@@ -324,9 +335,7 @@ void TestPictureButton::spaceHoldsPressedLook()
     QVERIFY(!b->lb_keyboard);
     QCOMPARE(picPos(b), restPos(b));
     QCOMPARE(spy.count(), 0);
-    QTRY_COMPARE(spy.count(), 1);
-    QTest::qWait(20);
-    QCOMPARE(spy.count(), 1);
+    verifyClicksSettleAt(spy, 1);
 }
 
 void TestPictureButton::spaceWhileMouseHolds()
@@ -367,8 +376,7 @@ void TestPictureButton::arrowKeysMoveFocus()
     QWidget w;
     Holder h = showHolder(&w);
     auto *start = h.buttons[from]->command_button();
-    start->setFocus();
-    QTRY_VERIFY(start->hasFocus());
+    giveFocus(start);
     QSignalSpy spy(h.buttons[from], &pfc_picture_command_button::clicked);
     QTest::keyClick(start, Qt::Key(key));
     QTRY_VERIFY(h.buttons[to]->command_button()->hasFocus());
@@ -387,15 +395,12 @@ void TestPictureButton::enterInDialogClicksOnce()
     for (auto *b : h.buttons)
         spies << new QSignalSpy(b, &pfc_picture_command_button::clicked);
     auto *inner = h.buttons[1]->command_button();
-    inner->setFocus();
-    QTRY_VERIFY(inner->hasFocus());
+    giveFocus(inner);
     QTest::keyClick(inner, Qt::Key_Return);
     QCOMPARE(spies[1]->count(), 0);
     QTRY_COMPARE(spies[1]->count(), 1);
     QTest::keyClick(inner, Qt::Key_Enter, Qt::KeypadModifier);
-    QTRY_COMPARE(spies[1]->count(), 2);
-    QTest::qWait(20);
-    QCOMPARE(spies[1]->count(), 2);
+    verifyClicksSettleAt(*spies[1], 2);
     QCOMPARE(spies[0]->count(), 0);
     QCOMPARE(spies[2]->count(), 0);
     QVERIFY(d.isVisible());
@@ -408,15 +413,12 @@ void TestPictureButton::spaceInDialogClicksOnce()
     QDialog d;
     Holder h = showHolder(&d);
     auto *inner = h.buttons[2]->command_button();
-    inner->setFocus();
-    QTRY_VERIFY(inner->hasFocus());
+    giveFocus(inner);
     QSignalSpy spy(h.buttons[2], &pfc_picture_command_button::clicked);
     QTest::keyClick(inner, Qt::Key_Space);
     QTRY_COMPARE(spy.count(), 1);
     QTest::mouseClick(inner, Qt::LeftButton);
-    QTRY_COMPARE(spy.count(), 2);
-    QTest::qWait(20);
-    QCOMPARE(spy.count(), 2);
+    verifyClicksSettleAt(spy, 2);
 }
 
 void TestPictureButton::disabledTakesNoInput()
