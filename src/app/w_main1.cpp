@@ -34,7 +34,8 @@ w_main1::w_main1(QWidget *parent) : QMainWindow(parent)
 {
     setWindowTitle(title());
     setWindowIcon(pictures::icon(QStringLiteral("vemka.ico")));
-    resize(rt::unitsToPixelsX(kNormalWidth), rt::unitsToPixelsY(kNormalHeight));
+    // The normal size is the outer size, title bar and borders included.
+    resize(rt::clientSizeForOuter(kNormalWidth, kNormalHeight));
     rt::centerOnScreen(this);
 
     toolbar_ = new QToolBar(this);
@@ -64,6 +65,8 @@ w_main1::w_main1(QWidget *parent) : QMainWindow(parent)
 
     dw_main_ = new d_start(this);
     dw_main_->setObjectName(QStringLiteral("dw_main"));
+    // The frame's one control in the Tab order.
+    dw_main_->setFocusPolicy(Qt::StrongFocus);
     dw_main_->raise();
     connect(dw_main_, &d_start::mousemove, this, &w_main1::mousemove);
     connect(dw_main_, &d_start::clicked, this, &w_main1::ue_run);
