@@ -412,6 +412,10 @@ private slots:
         frame()->resize(600, 500);
         QTRY_COMPARE(frame()->size(), QSize(600, 500));
         QCOMPARE(frame()->p_2()->geometry(), expected);
+        // The hidden pad still follows the frame.
+        const QSize small = frame()->outerSizeUnits();
+        const QPoint at = ::launchPadPosition(small.width(), small.height());
+        QCOMPARE(pad()->pos(), QPoint(rt::unitsToPixelsX(at.x()), rt::unitsToPixelsY(at.y()) + frame()->menuBar()->height()));
 
         item(QStringLiteral("m_导航"))->trigger();
         QVERIFY(button_flag());
