@@ -21,6 +21,14 @@ void setFlags(d_xmsz &form, const QString &nj, const QStringList &on)
     form.setItem(form.getRow(), QStringLiteral("nj"), nj);
 }
 
+// Retrieves the year, inserts one row and sets its flags.
+void newRow(d_xmsz &form, const QString &nj, const QStringList &on)
+{
+    form.retrieve(nj);
+    form.insertRow(0);
+    setFlags(form, nj, on);
+}
+
 QString stored(TestDataSource &source, const QString &nj, const QString &column)
 {
     const QVariant v = source.scalar(QStringLiteral("SELECT %1 FROM xmsz WHERE nj = ?").arg(column), {nj});
@@ -62,9 +70,7 @@ private slots:
     void saveAndCommitWritesOneRow()
     {
         d_xmsz form;
-        form.retrieve(QStringLiteral("41"));
-        form.insertRow(0);
-        setFlags(form, QStringLiteral("41"), {"xm_5_m", "xm_w_w"});
+        newRow(form, QStringLiteral("41"), {"xm_5_m", "xm_w_w"});
         QCOMPARE(form.rowStatus(1), Status::NewModified);
         QCOMPARE(form.update(), 1);
         QCOMPARE(sqlca().commit(), 0);
@@ -84,9 +90,7 @@ private slots:
     void secondSaveIsAnUpdate()
     {
         d_xmsz form;
-        form.retrieve(QStringLiteral("42"));
-        form.insertRow(0);
-        setFlags(form, QStringLiteral("42"), {"xm_t_m"});
+        newRow(form, QStringLiteral("42"), {"xm_t_m"});
         QCOMPARE(form.update(), 1);
         QCOMPARE(sqlca().commit(), 0);
         setFlags(form, QStringLiteral("42"), {"xm_1_m"});
@@ -114,9 +118,7 @@ private slots:
         }
         // A new row leaves them to the table.
         d_xmsz fresh;
-        fresh.retrieve(QStringLiteral("44"));
-        fresh.insertRow(0);
-        setFlags(fresh, QStringLiteral("44"), {});
+        newRow(fresh, QStringLiteral("44"), {});
         fresh.setItem(1, QStringLiteral("xm_58_w"), QStringLiteral("z"));
         QCOMPARE(fresh.update(), 1);
         QCOMPARE(sqlca().commit(), 0);
@@ -158,9 +160,7 @@ private slots:
     void updateWithoutResetKeepsTheRowNew()
     {
         d_xmsz form;
-        form.retrieve(QStringLiteral("41"));
-        form.insertRow(0);
-        setFlags(form, QStringLiteral("41"), {});
+        newRow(form, QStringLiteral("41"), {});
         QCOMPARE(form.update(false), 1);
         QCOMPARE(form.rowStatus(1), Status::NewModified);
         QCOMPARE(sqlca().commit(), 0);
@@ -185,9 +185,7 @@ private slots:
     void refusedWriteKeepsTheRowAndARetrySaves()
     {
         d_xmsz form;
-        form.retrieve(QStringLiteral("41"));
-        form.insertRow(0);
-        setFlags(form, QStringLiteral("41"), {"xm_l_w"});
+        newRow(form, QStringLiteral("41"), {"xm_l_w"});
         SecondConnection other(source->databasePath());
         QVERIFY2(other.holdWriteLock(), qPrintable(other.error()));
         QCOMPARE(form.update(), -1);
@@ -203,9 +201,7 @@ private slots:
     void failedCommitWritesNothingAndTheNextSaveDoes()
     {
         d_xmsz form;
-        form.retrieve(QStringLiteral("41"));
-        form.insertRow(0);
-        setFlags(form, QStringLiteral("41"), {"xm_8_w"});
+        newRow(form, QStringLiteral("41"), {"xm_8_w"});
         SecondConnection other(source->databasePath());
         QVERIFY2(other.holdReadLock(), qPrintable(other.error()));
         QCOMPARE(form.update(false), 1); // the write itself goes into the open transaction

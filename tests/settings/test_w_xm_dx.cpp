@@ -112,6 +112,28 @@ private:
         QTest::mouseClick(window->cb_1()->command_button(), Qt::LeftButton);
         QTRY_COMPARE(done.count(), 1);
     }
+    // The `count`-th box, the last, is the one of a refused save.
+    void verifySaveFailedBox(int count)
+    {
+        QCOMPARE(boxes->count(), count);
+        QCOMPARE(boxes->last().title, QStringLiteral("注意"));
+        QCOMPARE(boxes->last().text, QStringLiteral("保存失败！"));
+        QCOMPARE(boxes->last().icon, rt::Icon::Exclamation);
+    }
+    // Saves while a second connection holds a read lock, so the commit is refused: one box, shown while sqlca
+    // still holds the driver's text about the commit.
+    void saveWithCommitRefused()
+    {
+        SecondConnection other(source->databasePath());
+        QVERIFY2(other.holdReadLock(), qPrintable(other.error()));
+        QString errorShown;
+        boxes->onShow = [&](const rt::ShownBox &) { errorShown = rt::sqlca().SQLErrText; };
+        clickSave();
+        boxes->onShow = nullptr;
+        verifySaveFailedBox(1);
+        QVERIFY2(errorShown.contains(QLatin1String("commit")), qPrintable(errorShown));
+        QVERIFY(other.release());
+    }
     QStringList checkedItems() const
     {
         QStringList on;
@@ -350,9 +372,7 @@ void TestSettingsWindow::failedInsertIsReportedOnce()
     clickRadio(QStringLiteral("rb_5_m"));
     QVERIFY(window->saveEnabled());
     clickSave();
-    QCOMPARE(boxes->count(), 2);
-    QCOMPARE(boxes->last().text, QStringLiteral("保存失败！"));
-    QCOMPARE(boxes->last().icon, rt::Icon::Exclamation);
+    verifySaveFailedBox(2);
     QVERIFY(window->saveEnabled());
     QCOMPARE(source->count(QStringLiteral("xmsz")), 0);
 }
@@ -370,8 +390,7 @@ void TestSettingsWindow::readFailureIsReportedAndOffersNoSave()
 
     clickRadio(QStringLiteral("rb_l_w"));
     clickSave();
-    QCOMPARE(boxes->count(), 2);
-    QCOMPARE(boxes->last().text, QStringLiteral("保存失败！"));
+    verifySaveFailedBox(2);
 }
 
 void TestSettingsWindow::anyRadioClickSwitchesSaveOn()
@@ -446,10 +465,7 @@ void TestSettingsWindow::lockedDatabaseFailsOnceAndRetrySaves()
     SecondConnection other(source->databasePath());
     QVERIFY2(other.holdWriteLock(), qPrintable(other.error()));
     clickSave();
-    QCOMPARE(boxes->count(), 1);
-    QCOMPARE(boxes->last().title, QStringLiteral("注意"));
-    QCOMPARE(boxes->last().text, QStringLiteral("保存失败！"));
-    QCOMPARE(boxes->last().icon, rt::Icon::Exclamation);
+    verifySaveFailedBox(1);
     QVERIFY(window->saveEnabled());
     QCOMPARE(window->dw_1().rowStatus(1), Status::DataModified);
     QVERIFY(other.release());
@@ -470,8 +486,7 @@ void TestSettingsWindow::duplicateKeyFailsAndKeepsTheOtherRow()
     seed(QStringLiteral("42"), {"xm_z_m"});
     clickRadio(QStringLiteral("rb_w_m"));
     clickSave();
-    QCOMPARE(boxes->count(), 1);
-    QCOMPARE(boxes->last().text, QStringLiteral("保存失败！"));
+    verifySaveFailedBox(1);
     QVERIFY(window->saveEnabled());
     QCOMPARE(window->dw_1().rowStatus(1), Status::NewModified);
     QCOMPARE(source->count(QStringLiteral("xmsz")), 1);
@@ -482,18 +497,9 @@ void TestSettingsWindow::failedCommitLeavesNoRowAndNextSaveWrites()
 {
     openWindow("w_xm_dx3");
     clickRadio(QStringLiteral("rb_l_m"));
-    SecondConnection other(source->databasePath());
-    QVERIFY2(other.holdReadLock(), qPrintable(other.error()));
-    QString errorShown;
-    boxes->onShow = [&](const rt::ShownBox &) { errorShown = rt::sqlca().SQLErrText; };
-    clickSave();
-    QCOMPARE(boxes->count(), 1);
-    QCOMPARE(boxes->last().text, QStringLiteral("保存失败！"));
-    QCOMPARE(boxes->last().icon, rt::Icon::Exclamation);
+    saveWithCommitRefused();
     QVERIFY(window->saveEnabled());
     QCOMPARE(window->dw_1().rowStatus(1), Status::NewModified);
-    QVERIFY2(errorShown.contains(QLatin1String("commit")), qPrintable(errorShown));
-    QVERIFY(other.release());
     QCOMPARE(source->count(QStringLiteral("xmsz")), 0);
 
     clickSave();
@@ -508,15 +514,8 @@ void TestSettingsWindow::failedCommitKeepsTheStoredRow()
     seed(QStringLiteral("44"), {"xm_5_m", "xm_y_w"});
     openWindow("w_xm_dx4");
     clickRadio(QStringLiteral("rb_l_m"));
-    SecondConnection other(source->databasePath());
-    QVERIFY2(other.holdReadLock(), qPrintable(other.error()));
-    QString errorShown;
-    boxes->onShow = [&](const rt::ShownBox &) { errorShown = rt::sqlca().SQLErrText; };
-    clickSave();
-    QCOMPARE(boxes->count(), 1);
-    QVERIFY2(errorShown.contains(QLatin1String("commit")), qPrintable(errorShown));
+    saveWithCommitRefused();
     QCOMPARE(window->dw_1().rowStatus(1), Status::DataModified);
-    QVERIFY(other.release());
     verifyStored(QStringLiteral("44"), {"xm_5_m", "xm_y_w"});
     clickSave();
     QCOMPARE(boxes->count(), 1);
