@@ -23,6 +23,13 @@ enum Command : int {
     cmd_setdefault = 105,
 };
 
+// A command that takes and gives no paper figures: the worker's result, its value in `value`.
+int runWithoutPaper(n_printer& object, const QString& printername, int command, QVariant& value)
+{
+    int papersize = 0, paperwidth = 0, paperlength = 0;
+    return object.of_printer(printername, command, value, papersize, paperwidth, paperlength);
+}
+
 // Every field from the orientation up to the panning height.
 constexpr std::uint32_t all_fields = 0x1FFFFFFF;
 
@@ -159,8 +166,7 @@ int n_printer::of_printer(const QString& printername, int command, QVariant& out
 QString n_printer::of_getdrivername(const QString& printername)
 {
     QVariant value;
-    int papersize = 0, paperwidth = 0, paperlength = 0;
-    if (of_printer(printername, cmd_drivername, value, papersize, paperwidth, paperlength) != 1)
+    if (runWithoutPaper(*this, printername, cmd_drivername, value) != 1)
         return QString();
     return value.toString();
 }
@@ -168,8 +174,7 @@ QString n_printer::of_getdrivername(const QString& printername)
 QString n_printer::of_getportname(const QString& printername)
 {
     QVariant value;
-    int papersize = 0, paperwidth = 0, paperlength = 0;
-    if (of_printer(printername, cmd_portname, value, papersize, paperwidth, paperlength) != 1)
+    if (runWithoutPaper(*this, printername, cmd_portname, value) != 1)
         return QString();
     return value.toString();
 }
@@ -178,8 +183,7 @@ qint64 n_printer::of_getattribute(const QString& printername)
 {
     // Returned in a wide type: an attribute word with a high bit must not read as the failure value.
     QVariant value;
-    int papersize = 0, paperwidth = 0, paperlength = 0;
-    if (of_printer(printername, cmd_attributes, value, papersize, paperwidth, paperlength) != 1)
+    if (runWithoutPaper(*this, printername, cmd_attributes, value) != 1)
         return -1;
     return value.toLongLong();
 }
@@ -187,8 +191,7 @@ qint64 n_printer::of_getattribute(const QString& printername)
 qint32 n_printer::of_getstatus(const QString& printername)
 {
     QVariant value;
-    int papersize = 0, paperwidth = 0, paperlength = 0;
-    if (of_printer(printername, cmd_status, value, papersize, paperwidth, paperlength) != 1)
+    if (runWithoutPaper(*this, printername, cmd_status, value) != 1)
         return -1;
     return qint32(value.toLongLong());
 }
@@ -208,8 +211,7 @@ int n_printer::of_setpapersize(const QString& printername, int papersize, int pa
 int n_printer::of_setdefault(const QString& printername)
 {
     QVariant value;
-    int papersize = 0, paperwidth = 0, paperlength = 0;
-    return of_printer(printername, cmd_setdefault, value, papersize, paperwidth, paperlength);
+    return runWithoutPaper(*this, printername, cmd_setdefault, value);
 }
 
 QString n_printer::of_getpbprinter()
