@@ -6,7 +6,9 @@
 #include "runtime/units.h"
 
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
+#include <qdrawutil.h>
 
 namespace {
 
@@ -36,10 +38,14 @@ w_about::w_about(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
 {
     setWindowIcon(pictures::appIcon());
     rt::setBackColor(this, rt::syscolor::ButtonFace);
-    rt::sizeWindow(this, 2181, 820, false);
+    // No title bar, but the dialog frame of a response window: the controls stand inside its border.
+    setFixedSize(rt::unitsToPixelsX(2181), rt::unitsToPixelsY(820));
+    const QSize inner = rt::clientSizeForOuter(2181, 820, false);
+    auto *client = new QWidget(this);
+    client->setGeometry((width() - inner.width()) / 2, (height() - inner.height()) / 2, inner.width(), inner.height());
 
     for (const Line &line : kLines) {
-        auto *label = new QLabel(QString::fromUtf8(line.text), this);
+        auto *label = new QLabel(QString::fromUtf8(line.text), client);
         label->setObjectName(QString::fromUtf8(line.name));
         label->setFont(rt::font(QStringLiteral("Arial"), line.points, line.weight));
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -47,7 +53,7 @@ w_about::w_about(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
         rt::placeControl(label, line.x, line.y, line.width, line.height);
     }
 
-    auto *shl_1 = new QLabel(this);
+    auto *shl_1 = new QLabel(client);
     shl_1->setObjectName(QStringLiteral("shl_1"));
     QFont linkFont = rt::font(QStringLiteral("Arial"), 12, 400);
     linkFont.setUnderline(true);
@@ -61,7 +67,7 @@ w_about::w_about(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
     shl_1->setToolTip(upgradeUrl());
     rt::placeControl(shl_1, 480, 684, 1221, 92);
 
-    auto *cb_1 = new QPushButton(QStringLiteral("关闭(&X)"), this);
+    auto *cb_1 = new QPushButton(QStringLiteral("关闭(&X)"), client);
     cb_1->setObjectName(QStringLiteral("cb_1"));
     cb_1->setFont(rt::font(QStringLiteral("Arial"), 9, 400));
     cb_1->setAutoDefault(false);
@@ -70,4 +76,10 @@ w_about::w_about(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
     cb_1->setFocus();
     setFocusProxy(cb_1);
     rt::centerOnScreen(this);
+}
+
+void w_about::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    qDrawWinPanel(&painter, rect(), palette(), false);
 }

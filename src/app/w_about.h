@@ -9,4 +9,7 @@ public:
     explicit w_about(QWidget *parent = nullptr);
 
     static QString upgradeUrl() { return QStringLiteral("https://www.example.org/fitmarkel/"); }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
 };
