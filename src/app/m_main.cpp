@@ -91,6 +91,8 @@ m_main::m_main(QMainWindow *parentWindow, QMenuBar *bar, QToolBar *toolbar)
         if (hasChildren) {
             QMenu *menu = new QMenu(u(item.text), parentWindow);
             menu->setObjectName(u(item.name));
+            // Every separator line is drawn, also two in a row at the top of a dropdown.
+            menu->setSeparatorsCollapsible(false);
             action = menu->menuAction();
             if (item.level == 0)
                 bar->addMenu(menu);
