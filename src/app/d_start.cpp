@@ -193,7 +193,7 @@ void d_start::paintEvent(QPaintEvent *)
         }
         // Three-dimensional borders drawn just outside the object.
         if (object.border == 5 || object.border == 6)
-            qDrawShadePanel(&painter, r.adjusted(-2, -2, 2, 2), palette(), object.border == 5, 2);
+            qDrawWinPanel(&painter, r.adjusted(-2, -2, 2, 2), palette(), object.border == 5);
     }
 }
 

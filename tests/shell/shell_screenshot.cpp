@@ -1,7 +1,8 @@
 // Grabs the shell's windows as a user sees them: the splash, the start window, the frame with its
-// launch pad and the frame picture, and the about box. Fails when the maximised frame does not cover
+// launch pad (a launch picture raised and pressed) and the frame picture, and the about box. Fails when the maximised frame does not cover
 // the screen. Run under Xvfb by scripts/screenshot-shell; writes PNGs to argv[1].
 #include "app/book.h"
+#include "app/d_start.h"
 #include "app/m_main.h"
 #include "app/w_main1.h"
 #include "app/window_classes.h"
@@ -68,6 +69,13 @@ int main(int argc, char *argv[])
                       available.width(), available.height(), available.x(), available.y(),
                       frameFillsScreen ? "maximised" : "NOT FILLING THE SCREEN");
                 save(frame, QStringLiteral("w_main1"));
+                // A launch picture raised under the pointer, and pressed as a click leaves it.
+                d_start *pad = frame->dw_main();
+                QTest::mouseMove(pad, pad->objectRect(QStringLiteral("p_8")).center());
+                save(frame, QStringLiteral("w_main1-hover"));
+                pad->modify(QStringLiteral("p_8.Border='5'"));
+                save(frame, QStringLiteral("w_main1-pressed"));
+                QTest::mouseMove(pad, QPoint(2, 2));
                 frame->menu()->item(QStringLiteral("m_关于"))->trigger();
                 frame->menu()->item(QStringLiteral("m_导航"))->trigger();
                 save(frame, QStringLiteral("w_main1-picture"));
