@@ -1,6 +1,7 @@
 // Grabs the shell's windows as a user sees them: the splash, the start window, the frame with its
-// launch pad (a launch picture raised and pressed) and the frame picture, and the about box. Fails when the maximised frame does not cover
-// the screen. Run under Xvfb by scripts/screenshot-shell; writes PNGs to argv[1].
+// launch pad (a launch picture raised and pressed) and the frame picture, and the about box. Fails
+// when the maximised frame does not cover the screen. Run under Xvfb by scripts/screenshot-shell;
+// writes PNGs to argv[1].
 #include "app/book.h"
 #include "app/d_start.h"
 #include "app/m_main.h"
