@@ -122,11 +122,10 @@ void uo_toolbarutil::fn_toolbarshowtext(QToolBar *toolbar, bool bshow)
     for (QToolButton *button : buttons) {
         if (!button->defaultAction())
             continue;
-        if (bshow) {
-            // Labelled buttons size themselves to icon and label.
-            button->setMinimumSize(0, 0);
-            button->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        // Labelled buttons size themselves to icon and label; unlabelled ones to the icon.
+        button->setMinimumSize(0, 0);
+        button->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        if (bshow)
             button->setMinimumWidth(labelWidth);
-        }
     }
 }

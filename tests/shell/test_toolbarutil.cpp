@@ -166,6 +166,23 @@ private slots:
             QVERIFY(button->size() != QSize(23, 22));
     }
 
+    void labelsOffWithoutARecordedSizeGiveIconOnlyButtons()
+    {
+        auto util = makeUtil();
+        auto frame = makeFrame(kOurClass);
+        QToolBar *toolbar = toolbarOf(frame.get());
+        QToolButton *first = buttonsOf(toolbar).constFirst();
+        const int iconOnlyWidth = first->sizeHint().width();
+        QVERIFY(util->of_inittoolbar(frame.get(), 16));
+        util->of_settoolbarfont(QStringLiteral("Courier New"), -11, QStringLiteral("1234567890"));
+        util->of_toolbarshowtext(true);
+        QVERIFY(first->minimumWidth() > iconOnlyWidth);
+        util->of_toolbarshowtext(false);
+        QCOMPARE(toolbar->toolButtonStyle(), Qt::ToolButtonIconOnly);
+        for (QToolButton *button : buttonsOf(toolbar))
+            QVERIFY(button->minimumWidth() <= iconOnlyWidth);
+    }
+
     void nothingChangesBeforeAnAttach()
     {
         auto util = makeUtil();
