@@ -1,5 +1,6 @@
 #include "runtime/registry.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QEventLoop>
@@ -117,6 +118,7 @@ int WindowRegistry::openWindow(const QString &className, QWidget *parent, bool t
     }
 
     // Response window: modal, and the caller waits until it has closed.
+    QPointer<QWidget> previous = QApplication::activeWindow();
     w->setWindowModality(Qt::ApplicationModal);
     QEventLoop loop;
     connect(w, &QObject::destroyed, &loop, &QEventLoop::quit);
@@ -140,6 +142,13 @@ int WindowRegistry::openWindow(const QString &className, QWidget *parent, bool t
         guard->removeEventFilter(&watcher);
         delete guard.data();
     }
+    // As an owner window does when its modal window closes, the parent (or the window that was active
+    // before) takes the activation back, so the keyboard does not go nowhere without a window manager.
+    QWidget *back = parent ? parent->window() : nullptr;
+    if (!back || !back->isVisible())
+        back = previous;
+    if (back && back->isVisible() && !QApplication::activeWindow())
+        back->activateWindow();
     return 1;
 }
 
