@@ -55,37 +55,20 @@ constexpr int kEarlierYearTabs[] = {10, 20, 30};
 
 GraduationPanel::GraduationPanel(QWidget *window) : QObject(window)
 {
-    for (const LabelSpec &def : kLabels) {
-        auto *label = new QLabel(QString::fromUtf8(def.text), window);
-        label->setObjectName(QLatin1String(def.name));
-        label->setFont(rt::font(QStringLiteral("Arial"), 10));
-        rt::setTextColor(label, rt::rgb(0, 0, 0));
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        place(label, def.geometry);
-    }
+    for (const LabelSpec &def : kLabels)
+        graduationLabel(window, def.name, def.text, 10, 400, rt::rgb(0, 0, 0), def.geometry);
 
     my_maskedit **edits[] = {&em_c3, &em_c2, &em_c1};
     for (int i = 0; i < 3; ++i) {
-        auto *edit = new my_maskedit(window, my_maskedit::Mask::Score);
-        edit->setObjectName(QLatin1String(kEarlierYears[i].name));
-        edit->setFont(rt::font(QStringLiteral("Arial"), 12, 700));
-        place(edit, kEarlierYears[i].geometry);
+        auto *edit = graduationScoreEdit(window, kEarlierYears[i].name, 12, kEarlierYears[i].geometry);
         connect(edit, &my_maskedit::modified, this, &GraduationPanel::earlierYearChanged);
         *edits[i] = edit;
     }
 
-    em_by_cj = new my_maskedit(window, my_maskedit::Mask::Score);
-    em_by_cj->setObjectName(QStringLiteral("em_by_cj"));
-    em_by_cj->setFont(rt::font(QStringLiteral("Arial"), 24, 700));
+    em_by_cj = graduationScoreEdit(window, "em_by_cj", 24, kByCj);
     rt::setTextColor(em_by_cj, rt::rgb(128, 0, 0));
-    place(em_by_cj, kByCj);
 
-    sle_by_dj = new QLineEdit(window);
-    sle_by_dj->setObjectName(QStringLiteral("sle_by_dj"));
-    sle_by_dj->setFont(rt::font(QStringLiteral("Arial"), 24, 700));
-    rt::setTextColor(sle_by_dj, rt::syscolor::WindowText);
-    rt::setBackColor(sle_by_dj, kFieldBack);
-    place(sle_by_dj, kByDj);
+    sle_by_dj = graduationGradeField(window, 24, 700, kFieldBack, kByDj);
 
     // The results take a click but are no tab stops.
     em_by_cj->setFocusPolicy(Qt::ClickFocus);

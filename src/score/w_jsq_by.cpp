@@ -21,6 +21,42 @@ void showGrade(QLineEdit *field, const common::Grade &grade)
     field->setText(grade.word);
 }
 
+namespace {
+void place(QWidget *control, const Geometry &g) { rt::placeControl(control, g.x, g.y, g.width, g.height); }
+} // namespace
+
+QLabel *graduationLabel(QWidget *parent, const char *name, const char *text, int points, int weight, long color,
+                        const Geometry &g)
+{
+    auto *label = new QLabel(QString::fromUtf8(text), parent);
+    label->setObjectName(QLatin1String(name));
+    label->setFont(rt::font(QStringLiteral("Arial"), points, weight));
+    rt::setTextColor(label, color);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    place(label, g);
+    return label;
+}
+
+my_maskedit *graduationScoreEdit(QWidget *parent, const char *name, int points, const Geometry &g)
+{
+    auto *edit = new my_maskedit(parent, my_maskedit::Mask::Score);
+    edit->setObjectName(QLatin1String(name));
+    edit->setFont(rt::font(QStringLiteral("Arial"), points, 700));
+    place(edit, g);
+    return edit;
+}
+
+QLineEdit *graduationGradeField(QWidget *parent, int points, int weight, long back, const Geometry &g)
+{
+    auto *field = new QLineEdit(parent);
+    field->setObjectName(QStringLiteral("sle_by_dj"));
+    field->setFont(rt::font(QStringLiteral("Arial"), points, weight));
+    rt::setTextColor(field, rt::syscolor::WindowText);
+    rt::setBackColor(field, back);
+    place(field, g);
+    return field;
+}
+
 } // namespace score
 
 namespace {
@@ -29,11 +65,7 @@ constexpr int kWidth = 1531;
 constexpr int kHeight = 1448;
 constexpr long kResultBack = rt::rgb(255, 251, 240);
 
-struct Geometry {
-    int x, y, width, height;
-};
-
-void place(QWidget *control, const Geometry &g) { rt::placeControl(control, g.x, g.y, g.width, g.height); }
+using score::Geometry;
 
 // The label column, one row per year, then the result and its grade.
 struct LabelSpec {
@@ -63,11 +95,7 @@ constexpr Geometry kClose{1111, 1128, 320, 88};
 
 my_maskedit *scoreEdit(QWidget *parent, const char *name, const Geometry &g)
 {
-    auto *edit = new my_maskedit(parent, my_maskedit::Mask::Score);
-    edit->setObjectName(QLatin1String(name));
-    edit->setFont(rt::font(QStringLiteral("Arial"), 14, 700));
-    place(edit, g);
-    return edit;
+    return score::graduationScoreEdit(parent, name, 14, g);
 }
 
 } // namespace
@@ -81,12 +109,7 @@ w_jsq_by::w_jsq_by(QWidget *parent)
     rt::sizeWindow(this, kWidth, kHeight);
 
     auto makeLabel = [this](const LabelSpec &def) {
-        auto *label = new QLabel(QString::fromUtf8(def.text), this);
-        label->setObjectName(QLatin1String(def.name));
-        label->setFont(rt::font(QStringLiteral("Arial"), 12, 700));
-        rt::setTextColor(label, def.color);
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        place(label, def.geometry);
+        score::graduationLabel(this, def.name, def.text, 12, 700, def.color, def.geometry);
     };
 
     // The window's order of creation: the fourth-year label, the fields, the button, the other labels.
@@ -103,14 +126,9 @@ w_jsq_by::w_jsq_by(QWidget *parent)
     cb_1->setFont(rt::font(QStringLiteral("Arial"), 9));
     cb_1->setAutoDefault(false);
     cb_1->setDefault(false);
-    place(cb_1, kClose);
+    score::place(cb_1, kClose);
 
-    sle_by_dj = new QLineEdit(this);
-    sle_by_dj->setObjectName(QStringLiteral("sle_by_dj"));
-    sle_by_dj->setFont(rt::font(QStringLiteral("Arial"), 12));
-    rt::setTextColor(sle_by_dj, rt::syscolor::WindowText);
-    rt::setBackColor(sle_by_dj, kResultBack);
-    place(sle_by_dj, kByDj);
+    sle_by_dj = score::graduationGradeField(this, 12, 400, kResultBack, kByDj);
 
     for (const LabelSpec &def : std::span(kLabels).subspan(1))
         makeLabel(def);

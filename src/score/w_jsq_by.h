@@ -2,6 +2,7 @@
 // The graduation score window: four typed year scores, weighted one sixth each for the first three
 // years and one half for the fourth, give the graduation score and its grade word.
 #include "common/grade_scale.h"
+#include "score/year_parameters.h"
 
 #include <QWidget>
 
@@ -13,6 +14,15 @@ class my_maskedit;
 namespace score {
 // Shows a grade word in its field; a grade without a colour leaves the field's colour as it was.
 void showGrade(QLineEdit *field, const common::Grade &grade);
+
+// The graduation controls of this window and of the fourth-year window's panel, each named and placed.
+// A caption in Arial, aligned left and top:
+QLabel *graduationLabel(QWidget *parent, const char *name, const char *text, int points, int weight, long color,
+                        const Geometry &g);
+// A score field in bold Arial:
+my_maskedit *graduationScoreEdit(QWidget *parent, const char *name, int points, const Geometry &g);
+// The grade word field sle_by_dj in Arial, in the window-text colour:
+QLineEdit *graduationGradeField(QWidget *parent, int points, int weight, long back, const Geometry &g);
 } // namespace score
 
 class w_jsq_by : public QWidget {
