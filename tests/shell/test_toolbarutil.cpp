@@ -269,6 +269,8 @@ private slots:
         if (styled) {
             QCOMPARE(frame->statusBar()->font().family(), QStringLiteral("宋体"));
             QCOMPARE(frame->statusBar()->font().pixelSize(), 16);
+            // The face stands in for a font that holds the Chinese texts.
+            QVERIFY(QFontMetrics(frame->statusBar()->font()).inFontUcs4(U'就'));
             QCOMPARE(frame->statusBar()->height(), 23);
         } else {
             QCOMPARE(frame->statusBar()->font(), before);
