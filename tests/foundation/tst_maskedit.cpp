@@ -7,6 +7,27 @@
 #include <QVBoxLayout>
 #include <QtTest>
 
+namespace {
+
+// Lays the controls out one below the other in w, shows it and makes it the active window.
+void showActive(QWidget &w, std::initializer_list<QWidget *> controls)
+{
+    auto *layout = new QVBoxLayout(&w);
+    for (QWidget *control : controls)
+        layout->addWidget(control);
+    w.show();
+    QApplication::setActiveWindow(&w);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+}
+
+void giveFocus(QWidget *control)
+{
+    control->setFocus();
+    QTRY_VERIFY(control->hasFocus());
+}
+
+} // namespace
+
 class TestMaskEdit : public QObject {
     Q_OBJECT
 private slots:
@@ -67,19 +88,13 @@ private slots:
     void enterMovesOnAsTabAndTheLeftEditLosesFocus()
     {
         QWidget w;
-        auto *layout = new QVBoxLayout(&w);
         auto *a = new my_maskedit(&w);
         auto *b = new my_maskedit(&w);
         auto *c = new my_maskedit(&w);
-        for (QWidget *e : {static_cast<QWidget *>(a), static_cast<QWidget *>(b), static_cast<QWidget *>(c)})
-            layout->addWidget(e);
         QWidget::setTabOrder(a, c);
         QWidget::setTabOrder(c, b);
-        w.show();
-        QApplication::setActiveWindow(&w);
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        a->setFocus();
-        QTRY_VERIFY(a->hasFocus());
+        showActive(w, {a, b, c});
+        giveFocus(a);
 
         QSignalSpy lost(a, &my_maskedit::losefocus);
         QSignalSpy modified(a, &my_maskedit::modified);
@@ -107,15 +122,9 @@ private slots:
     void focusTakenByAnotherWindowIsNoLeaving()
     {
         QWidget w;
-        auto *layout = new QVBoxLayout(&w);
         auto *a = new my_maskedit(&w);
-        layout->addWidget(a);
-        layout->addWidget(new QLineEdit(&w));
-        w.show();
-        QApplication::setActiveWindow(&w);
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        a->setFocus();
-        QTRY_VERIFY(a->hasFocus());
+        showActive(w, {a, new QLineEdit(&w)});
+        giveFocus(a);
         QSignalSpy lost(a, &my_maskedit::losefocus);
 
         QWidget other;
@@ -128,24 +137,17 @@ private slots:
     void gainingFocusSelectsTheWholeText()
     {
         QWidget w;
-        auto *layout = new QVBoxLayout(&w);
         auto *first = new QLineEdit(&w);
         auto *edit = new my_maskedit(&w);
-        layout->addWidget(first);
-        layout->addWidget(edit);
         edit->setText(QStringLiteral("170"));
-        w.show();
-        QApplication::setActiveWindow(&w);
-        QVERIFY(QTest::qWaitForWindowActive(&w));
-        first->setFocus();
-        QTRY_VERIFY(first->hasFocus());
+        showActive(w, {first, edit});
+        giveFocus(first);
 
         QTest::keyClick(first, Qt::Key_Tab);
         QTRY_VERIFY(edit->hasFocus());
         QTRY_COMPARE(edit->selectedText(), QStringLiteral("170.00"));
 
-        first->setFocus();
-        QTRY_VERIFY(first->hasFocus());
+        giveFocus(first);
         QTest::mouseClick(edit, Qt::LeftButton, {}, QPoint(4, edit->height() / 2));
         QTRY_VERIFY(edit->hasFocus());
         QTRY_COMPARE(edit->selectedText(), QStringLiteral("170.00"));
