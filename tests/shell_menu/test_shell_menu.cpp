@@ -113,6 +113,31 @@ private slots:
         TestDataSource::disconnectSqlca();
     }
 
+    void dropdownsInMenuOrder_data()
+    {
+        QTest::addColumn<QString>("menu");
+        QTest::addColumn<QStringList>("items");
+        QTest::newRow("项目设置") << "m_项目设置" << QStringList{"m_大学0"};
+        QTest::newRow("项目设置 > 大学") << "m_大学0" << QStringList{"m_大一", "m_大二", "m_大三", "m_大四"};
+        QTest::newRow("成绩计算") << "m_成绩计算" << QStringList{"m_大学"};
+        QTest::newRow("工具") << "m_工具" << QStringList{"m_计算器"};
+    }
+
+    void dropdownsInMenuOrder()
+    {
+        QFETCH(QString, menu);
+        QFETCH(QStringList, items);
+        auto *dropdown = frame()->findChild<QMenu *>(menu);
+        QVERIFY(dropdown);
+        QStringList names;
+        for (QAction *a : dropdown->actions())
+            names << a->objectName();
+        QCOMPARE(names, items);
+        // The two 大学 items are cascades.
+        for (QAction *a : dropdown->actions())
+            QCOMPARE(a->menu() != nullptr, a->objectName().startsWith(QStringLiteral("m_大学")));
+    }
+
     void everySeparatorLineIsDrawn_data()
     {
         QTest::addColumn<QString>("menu");
