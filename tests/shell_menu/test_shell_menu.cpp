@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QtTest>
@@ -258,6 +259,26 @@ private slots:
         QCOMPARE(shown_[0].className, QStringLiteral("w_genapp_toolbars"));
         QCOMPARE(toolbarSettingsParm_.data(), frame());
         QTRY_VERIFY(!system->isVisible());
+    }
+
+    void keyboardHighlightShowsMicroHelp()
+    {
+        activateFrame();
+        QStatusBar *bar = frame()->statusBar();
+        QTest::keyClick(frame(), Qt::Key_S, Qt::AltModifier);
+        auto *system = frame()->findChild<QMenu *>(QStringLiteral("m_file"));
+        QTRY_VERIFY(system->isVisible());
+        const QStringList expected{"工具栏设置(&B)", "重新登录[Alt+I]", "退出系统[Alt+X]"};
+        if (!system->activeAction())
+            QTest::keyClick(system, Qt::Key_Down);
+        for (const QString &text : expected) {
+            QTRY_COMPARE(bar->currentMessage(), text);
+            QTest::keyClick(system, Qt::Key_Down);
+        }
+        QTest::keyClick(system, Qt::Key_Escape);
+        QTest::keyClick(frame()->menuBar(), Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        QVERIFY(shown_.isEmpty());
     }
 
     void reloginButtonOpensTheStartWindowBeforeTheFrameCloses()
