@@ -105,6 +105,12 @@ private:
     void openWindow();
     void typeInto(const char *name, const QString &text);
     void typeAndLeave(const char *name, const QString &text, Qt::Key key = Qt::Key_Tab);
+    // The same text into each of the three earlier-year scores, in their tab order.
+    void typeEarlierYears(const QString &text, Qt::Key key = Qt::Key_Tab)
+    {
+        for (const char *name : {"em_c1", "em_c2", "em_c3"})
+            typeAndLeave(name, text, key);
+    }
 
     std::unique_ptr<TestDataSource> data;
     std::unique_ptr<rt::MessageBoxRecorder> boxes;
@@ -231,9 +237,7 @@ void FourthYearWindowTest::enterMovesThroughThePanelIntoTheItems()
 {
     saveRow();
     openWindow();
-    typeAndLeave("em_c1", QString(), Qt::Key_Return);
-    typeAndLeave("em_c2", QString(), Qt::Key_Return);
-    typeAndLeave("em_c3", QString(), Qt::Key_Return);
+    typeEarlierYears(QString(), Qt::Key_Return);
     QCOMPARE(focused(), child<QWidget>(win, "em_s1"));
     typeInto("em_w", QString());
     QTest::keyClick(focused(), Qt::Key_Return);
@@ -290,9 +294,7 @@ void FourthYearWindowTest::unchangedEarlierYearsComputeNothing()
 {
     saveRow();
     openWindow();
-    typeAndLeave("em_c1", QString());
-    typeAndLeave("em_c2", QString());
-    typeAndLeave("em_c3", QString());
+    typeEarlierYears(QString());
     QCOMPARE(focused(), child<QWidget>(win, "em_s1"));
     for (const char *name : {"em_by_cj", "sle_by_dj", "em_xn_t", "sle_dj"})
         QVERIFY2(shown(win, name).isEmpty(), name);
@@ -308,9 +310,7 @@ void FourthYearWindowTest::absenceDoesNotForceTheGraduationGrade()
 {
     saveRow();
     openWindow();
-    typeAndLeave("em_c1", QStringLiteral("90"));
-    typeAndLeave("em_c2", QStringLiteral("90"));
-    typeAndLeave("em_c3", QStringLiteral("90"));
+    typeEarlierYears(QStringLiteral("90"));
     typeInto("em_s_t", QStringLiteral("40"));
     typeInto("em_f_t", QStringLiteral("40"));
     QTest::mouseClick(child<QCheckBox>(win, "cbx_59"), Qt::LeftButton);
@@ -330,9 +330,7 @@ void FourthYearWindowTest::bonusesAboveHundredCountAsHundred()
 {
     saveRow();
     openWindow();
-    typeAndLeave("em_c1", QStringLiteral("90"));
-    typeAndLeave("em_c2", QStringLiteral("90"));
-    typeAndLeave("em_c3", QStringLiteral("90"));
+    typeEarlierYears(QStringLiteral("90"));
     typeInto("em_s_t", QStringLiteral("60"));
     typeInto("em_f_t", QStringLiteral("40"));
     for (const char *box : {"cbx_1", "cbx_2", "cbx_3", "cbx_4"})
@@ -346,9 +344,7 @@ void FourthYearWindowTest::sexChangeRefreshesTheGraduationScore()
 {
     saveRow();
     openWindow();
-    typeAndLeave("em_c1", QStringLiteral("80"));
-    typeAndLeave("em_c2", QStringLiteral("80"));
-    typeAndLeave("em_c3", QStringLiteral("80"));
+    typeEarlierYears(QStringLiteral("80"));
     typeInto("em_w", QStringLiteral("60"));
     QTest::keyClick(focused(), Qt::Key_Tab);
     QCOMPARE(shown(win, "em_w_t"), QStringLiteral("15.0"));
