@@ -72,14 +72,29 @@ private slots:
     void namedCases();
     void vitalCapacity_data();
     void vitalCapacity();
+
+private:
+    // Rows of an item, a sex, a typed value and the points it scores.
+    static void addPointColumns()
+    {
+        QTest::addColumn<TestItem>("item");
+        QTest::addColumn<Sex>("sex");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<int>("points");
+    }
+    static void verifyPoints()
+    {
+        QFETCH(TestItem, item);
+        QFETCH(Sex, sex);
+        QFETCH(QString, value);
+        QFETCH(int, points);
+        QCOMPARE(common::scoreItem(item, sex, typed(value.toLatin1().constData())), points);
+    }
 };
 
 void TestBandTables::thresholds_data()
 {
-    QTest::addColumn<TestItem>("item");
-    QTest::addColumn<Sex>("sex");
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<int>("points");
+    addPointColumns();
     for (const TableCase &c : kCases) {
         for (int k = 0; k < 6; ++k) {
             QTest::addRow("%s at t%d %s", c.name, k + 1, c.at[k])
@@ -92,14 +107,7 @@ void TestBandTables::thresholds_data()
     }
 }
 
-void TestBandTables::thresholds()
-{
-    QFETCH(TestItem, item);
-    QFETCH(Sex, sex);
-    QFETCH(QString, value);
-    QFETCH(int, points);
-    QCOMPARE(common::scoreItem(item, sex, typed(value.toLatin1().constData())), points);
-}
+void TestBandTables::thresholds() { verifyPoints(); }
 
 void TestBandTables::singleTablesIgnoreSex_data()
 {
@@ -143,10 +151,7 @@ void TestBandTables::notPositiveScoresZero()
 
 void TestBandTables::namedCases_data()
 {
-    QTest::addColumn<TestItem>("item");
-    QTest::addColumn<Sex>("sex");
-    QTest::addColumn<QString>("value");
-    QTest::addColumn<int>("points");
+    addPointColumns();
     QTest::addRow("run800 typed 4.7 is 4.70") << TestItem::Run800 << Sex::Female << QStringLiteral("4.7") << 12;
     QTest::addRow("run1000 3.75 as a decimal") << TestItem::Run1000 << Sex::Male << QStringLiteral("3.75") << 16;
     QTest::addRow("run1000 seconds over 60 compared as decimal") << TestItem::Run1000 << Sex::Male
@@ -163,14 +168,7 @@ void TestBandTables::namedCases_data()
     QTest::addRow("run50 7.6 men") << TestItem::Run50 << Sex::Male << QStringLiteral("7.6") << 23;
 }
 
-void TestBandTables::namedCases()
-{
-    QFETCH(TestItem, item);
-    QFETCH(Sex, sex);
-    QFETCH(QString, value);
-    QFETCH(int, points);
-    QCOMPARE(common::scoreItem(item, sex, typed(value.toLatin1().constData())), points);
-}
+void TestBandTables::namedCases() { verifyPoints(); }
 
 void TestBandTables::vitalCapacity_data()
 {
