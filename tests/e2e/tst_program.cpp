@@ -92,6 +92,7 @@ struct Shown {
     QString cls;
     QPointer<QWidget> window;
     QWidget *parent = nullptr;
+    QString parentClass;
     bool modal = false;
 };
 
@@ -128,7 +129,8 @@ class TestProgram : public QObject {
 
     void onShown(QWidget *w, const QString &cls)
     {
-        shown_.append(Shown{cls, w, w->parentWidget(), QApplication::activeModalWidget() == w});
+        shown_.append(Shown{cls, w, w->parentWidget(), rt::windows().classOf(w->parentWidget()),
+                            QApplication::activeModalWidget() == w});
         if (cls == QLatin1String("w_genapp_toolbars"))
             toolbarSettingsParm_ = rt::message().powerObjectParm;
         if (QTest::currentTestFailed()) {
@@ -266,9 +268,11 @@ void TestProgram::yearWithoutSettingsLeadsToAScoredStudent_data()
     QTest::addColumn<QString>("itemScore");
     QTest::addColumn<QString>("total");
     QTest::addColumn<QString>("grade");
+    QTest::addColumn<QString>("totalAfter"); // with the 50 m run in 7.0 (26) in place of the jump
+    QTest::addColumn<QString>("gradeAfter");
     // 175 cm, 65 kg: 15; 5200 ml over 65 kg = 80: 15.
-    QTest::addRow("year 1, long jump 255 cm") << "m_1" << 1 << "em_s1" << "em_l" << "255" << "30" << "60" << u("及格");
-    QTest::addRow("year 4, 1000 m in 3.30") << "m_4" << 4 << "em_c1" << "em_1" << "3.30" << "20" << "50" << u("不及格");
+    QTest::addRow("year 1, long jump 255 cm") << "m_1" << 1 << "em_s1" << "em_l" << "255" << "30" << "60" << u("及格") << "56" << u("不及格");
+    QTest::addRow("year 4, 1000 m in 3.30") << "m_4" << 4 << "em_c1" << "em_1" << "3.30" << "20" << "50" << u("不及格") << "76" << u("良好");
 }
 
 void TestProgram::yearWithoutSettingsLeadsToAScoredStudent()
@@ -281,6 +285,8 @@ void TestProgram::yearWithoutSettingsLeadsToAScoredStudent()
     QFETCH(QString, itemScore);
     QFETCH(QString, total);
     QFETCH(QString, grade);
+    QFETCH(QString, totalAfter);
+    QFETCH(QString, gradeAfter);
     QVERIFY(frame());
     const QString code = QString::number(40 + year);
     const QString scoreClass = QStringLiteral("w_jsq_dx%1").arg(year);
@@ -314,6 +320,16 @@ void TestProgram::yearWithoutSettingsLeadsToAScoredStudent()
             QCOMPARE(textOf(w, "em_by_cj"), QStringLiteral("25.0"));
             QCOMPARE(textOf(w, "sle_by_dj"), u("不及格"));
         }
+        // "项目设置": the 50 m run in place of the long jump. Back in the window, the keyboard is its
+        // own again: the new item is scored on leaving it, and the jump no longer counts.
+        visit_[settingsClass] = [](QWidget *s) { saveSettings(s, {"rb_5_m"}); };
+        QTest::mouseClick(child<QPushButton>(w, "cb_2"), Qt::LeftButton);
+        QTRY_COMPARE(QApplication::activeWindow(), w);
+        QVERIFY(!child(w, "em_l")->isEnabled());
+        typeAndLeave(w, "em_5", QStringLiteral("7.0"));
+        QCOMPARE(textOf(w, "em_5_t"), QStringLiteral("26.0"));
+        QCOMPARE(textOf(w, "em_xn_t"), totalAfter + QStringLiteral(".0"));
+        QCOMPARE(textOf(w, "sle_dj"), gradeAfter);
         scored = true;
         clickClose(w, scoreClass);
     };
@@ -321,14 +337,17 @@ void TestProgram::yearWithoutSettingsLeadsToAScoredStudent()
     item(qPrintable(menuItem))->trigger();
 
     QVERIFY(scored);
-    QCOMPARE(shownClasses(), (QStringList{settingsClass, scoreClass}));
-    for (const Shown &s : shown_) {
+    QCOMPARE(shownClasses(), (QStringList{settingsClass, scoreClass, settingsClass}));
+    for (const Shown &s : shown_)
         QVERIFY2(s.modal, qPrintable(s.cls));
-        QCOMPARE(s.parent, static_cast<QWidget *>(frame()));
-    }
+    // The opening loop's settings window stands over the frame; the settings button's over its window.
+    QCOMPARE(shown_[0].parentClass, QStringLiteral("w_main1"));
+    QCOMPARE(shown_[1].parentClass, QStringLiteral("w_main1"));
+    QCOMPARE(shown_[2].parentClass, scoreClass);
     QCOMPARE(boxTexts(), QStringList{u("注意/请先设置好大学%1年级测试项目！").arg(u(year == 1 ? "一" : "四"))});
-    QCOMPARE(data_->scalar(QStringLiteral("SELECT xm_l_m FROM xmsz WHERE nj = ?"), {code}), QVariant(QStringLiteral("1")));
-    QCOMPARE(data_->scalar(QStringLiteral("SELECT xm_5_m FROM xmsz WHERE nj = ?"), {code}), QVariant(QStringLiteral("0")));
+    QCOMPARE(data_->scalar(QStringLiteral("SELECT xm_l_m FROM xmsz WHERE nj = ?"), {code}), QVariant(QStringLiteral("0")));
+    QCOMPARE(data_->scalar(QStringLiteral("SELECT xm_5_m FROM xmsz WHERE nj = ?"), {code}), QVariant(QStringLiteral("1")));
+    QCOMPARE(data_->scalar(QStringLiteral("SELECT xm_y_w FROM xmsz WHERE nj = ?"), {code}), QVariant(QStringLiteral("1")));
     QTRY_COMPARE(liveWindows(), QStringList{QStringLiteral("w_main1")});
     QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget *>(frame()));
 }
