@@ -1,6 +1,7 @@
 // The fourth-year graduation panel on a host window: earlier-year fields, the change signal raised
 // only for a changed field, and the result with its grade from the window's year total.
 #include "common/grade_scale.h"
+#include "graduation_controls.h"
 #include "runtime/colors.h"
 #include "runtime/fonts.h"
 #include "score/graduation_panel.h"
@@ -30,21 +31,12 @@ private slots:
 private:
     template <typename T = my_maskedit> T *control(const char *name) const
     {
-        T *c = host->findChild<T *>(QLatin1String(name));
-        if (!c)
-            qFatal("no control %s", name);
-        return c;
+        return graduation_test::control<T>(host, name);
     }
     QWidget *focused() const { return QApplication::focusWidget(); }
     QString word() const { return control<QLineEdit>("sle_by_dj")->text(); }
     QColor wordColour() const { return control<QLineEdit>("sle_by_dj")->palette().color(QPalette::Text); }
-    void typeAndTab(const char *name, const QString &text)
-    {
-        QCOMPARE(focused(), control<QWidget>(name));
-        if (!text.isEmpty())
-            QTest::keyClicks(focused(), text);
-        QTest::keyClick(focused(), Qt::Key_Tab);
-    }
+    void typeAndTab(const char *name, const QString &text) { graduation_test::typeAndLeave(host, name, text); }
 
     QPointer<QWidget> host;
     score::GraduationPanel *panel = nullptr;

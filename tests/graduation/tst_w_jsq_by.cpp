@@ -1,6 +1,7 @@
 // The graduation window driven through its real controls: tab cycle, computation on a changed field,
 // grade colour carried over at 0, and closing.
 #include "common/grade_scale.h"
+#include "graduation_controls.h"
 #include "runtime/colors.h"
 #include "runtime/fonts.h"
 #include "runtime/registry.h"
@@ -37,13 +38,10 @@ private slots:
 private:
     template <typename T = my_maskedit> T *control(const char *name) const
     {
-        T *c = window->findChild<T *>(QLatin1String(name));
-        if (!c)
-            qFatal("no control %s", name);
-        return c;
+        return graduation_test::control<T>(window, name);
     }
     QWidget *focused() const { return QApplication::focusWidget(); }
-    void typeAndTab(const char *name, const QString &text);
+    void typeAndTab(const char *name, const QString &text) { graduation_test::typeAndLeave(window, name, text); }
     QColor gradeColour() const { return control<QLineEdit>("sle_by_dj")->palette().color(QPalette::Text); }
 
     QPointer<w_jsq_by> window;
@@ -65,15 +63,6 @@ void GraduationWindowTest::init()
 }
 
 void GraduationWindowTest::cleanup() { delete window.data(); }
-
-void GraduationWindowTest::typeAndTab(const char *name, const QString &text)
-{
-    my_maskedit *edit = control(name);
-    QCOMPARE(focused(), static_cast<QWidget *>(edit));
-    if (!text.isEmpty())
-        QTest::keyClicks(edit, text);
-    QTest::keyClick(edit, Qt::Key_Tab);
-}
 
 void GraduationWindowTest::opensModalWithFocusInFirstYearAndClosesByButton()
 {

@@ -2,6 +2,7 @@
 // graduation panel in front, the graduation score after every year total and after a changed
 // earlier-year score, the cap and the absence box, and the change of sex.
 #include "common/grade_scale.h"
+#include "graduation_controls.h"
 #include "common/item_selection.h"
 #include "runtime/colors.h"
 #include "runtime/fonts.h"
@@ -71,10 +72,7 @@ protected:
 
 template <typename T = my_maskedit> T *child(QWidget *w, const char *name)
 {
-    T *c = w->findChild<T *>(QLatin1String(name));
-    if (!c)
-        qFatal("no control %s", name);
-    return c;
+    return graduation_test::control<T>(w, name);
 }
 
 QString shown(QWidget *w, const char *name) { return child<QLineEdit>(w, name)->text(); }
@@ -167,10 +165,7 @@ void FourthYearWindowTest::typeInto(const char *name, const QString &text)
 
 void FourthYearWindowTest::typeAndLeave(const char *name, const QString &text, Qt::Key key)
 {
-    QCOMPARE(focused(), child<QWidget>(win, name));
-    if (!text.isEmpty())
-        QTest::keyClicks(focused(), text);
-    QTest::keyClick(focused(), key);
+    graduation_test::typeAndLeave(win, name, text, key);
 }
 
 void FourthYearWindowTest::openingLoopAndFirstState()
