@@ -167,12 +167,10 @@ void CalculatorEngine::clearEntry()
     s_.nn = 0;
 }
 
+// What C clears, and the sign flag and the pending operation as well; m is kept.
 void CalculatorEngine::clearAll()
 {
-    returnToDisplay();
-    text_ = QStringLiteral("0");
-    entered_ = false;
-    s_.nn = 0;
+    clearEntry();
     s_.lick = 0;
     s_.rule = kRuleNone;
 }
