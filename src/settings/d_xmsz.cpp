@@ -121,14 +121,9 @@ bool d_xmsz::insertRowInto(const Row &row)
         marks << QStringLiteral("?");
         params << row.values[i];
     }
-    transaction_->execute(QStringLiteral("INSERT INTO xmsz (%1) VALUES (%2)")
-                              .arg(names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
-                          params);
-    if (transaction_->SQLCode != 0) {
-        lastError_ = transaction_->SQLErrText;
-        return false;
-    }
-    return true;
+    return executeWrite(QStringLiteral("INSERT INTO xmsz (%1) VALUES (%2)")
+                            .arg(names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
+                        params);
 }
 
 bool d_xmsz::updateRowIn(const Row &row)
@@ -142,15 +137,22 @@ bool d_xmsz::updateRowIn(const Row &row)
         params << row.values[i];
     }
     params << row.key;
-    transaction_->execute(QStringLiteral("UPDATE xmsz SET %1 WHERE nj = ?").arg(sets.join(QStringLiteral(", "))),
-                          params);
-    if (transaction_->SQLCode != 0) {
-        lastError_ = transaction_->SQLErrText;
+    if (!executeWrite(QStringLiteral("UPDATE xmsz SET %1 WHERE nj = ?").arg(sets.join(QStringLiteral(", "))),
+                      params))
         return false;
-    }
     if (transaction_->SQLNRows < 1) {
         // The row it was retrieved as is gone: nothing was saved.
         lastError_ = QStringLiteral("xmsz: no row with nj = %1 to change").arg(row.key);
+        return false;
+    }
+    return true;
+}
+
+bool d_xmsz::executeWrite(const QString &sql, const QVariantList &params)
+{
+    transaction_->execute(sql, params);
+    if (transaction_->SQLCode != 0) {
+        lastError_ = transaction_->SQLErrText;
         return false;
     }
     return true;

@@ -75,6 +75,8 @@ private:
     bool anyModified(const Row &row) const;
     bool insertRowInto(const Row &row);
     bool updateRowIn(const Row &row);
+    // Runs a write; on failure keeps the driver's text as the last error.
+    bool executeWrite(const QString &sql, const QVariantList &params);
 
     rt::Transaction *transaction_;
     std::vector<Row> rows_;
