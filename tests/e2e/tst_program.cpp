@@ -511,12 +511,24 @@ void TestProgram::reloginKeepsTheRunAndExitEndsIt()
     QPointer<w_main1> first = frame();
     QVERIFY(first);
     uo_toolbarutil *util = guo_toolbarutil();
+    // The first frame's toolbar floats in a window of its own, set so in the toolbar settings.
+    visit_[QStringLiteral("w_4")] = [](QWidget *) {}; // stays open
+    visit_[QStringLiteral("w_genapp_toolbars")] = [](QWidget *w) {
+        QTest::mouseClick(child<QRadioButton>(w, "rb_floating"), Qt::LeftButton, {}, QPoint(6, 6));
+        clickClose(w, QStringLiteral("w_genapp_toolbars"));
+    };
+    item("m_工具栏设置b")->trigger();
+    QPointer<QWidget> floating = first->frameToolbar()->window();
+    QVERIFY(floating != first.data() && floating->isVisible());
+    shown_.clear();
+
     QSignalSpy lastClosed(qApp, &QGuiApplication::lastWindowClosed);
     QPointer<w_main1> second;
     bool styled = false;
     bool connectedThroughout = true;
+    bool calculatorKeptTheRun = false;
 
-    // The run as the program's event loop sees it: re-login, log in again, exit.
+    // The run as the program's event loop sees it: re-login, log in again, calculator, exit, calculator closed.
     QTimer::singleShot(0, this, [&] {
         item("m_重新登录")->trigger();
         QTimer::singleShot(0, this, [&] {
@@ -528,9 +540,19 @@ void TestProgram::reloginKeepsTheRunAndExitEndsIt()
                 second = frame();
                 if (!second)
                     return;
-                styled = second->frameToolbar()->toolButtonStyle() == Qt::ToolButtonTextUnderIcon;
+                // A new frame starts with its toolbar docked at the top, labelled as the first one was.
+                styled = second->frameToolbar()->toolButtonStyle() == Qt::ToolButtonTextUnderIcon
+                         && second->frameToolbar()->window() == second.data()
+                         && second->toolBarArea(second->frameToolbar()) == Qt::TopToolBarArea;
                 connectedThroughout = connectedThroughout && rt::sqlca().isConnected();
+                // The calculator outlives the exit: the run ends when it is closed too.
+                item("m_计算器")->trigger();
                 item("m_退出系统")->trigger();
+                QTimer::singleShot(0, this, [&] {
+                    calculatorKeptTheRun = !frame() && lastClosed.isEmpty() && rt::windows().window(QStringLiteral("w_4"));
+                    if (QWidget *calc = rt::windows().window(QStringLiteral("w_4")))
+                        clickClose(calc, QStringLiteral("w_4"));
+                });
             });
         });
     });
@@ -538,13 +560,16 @@ void TestProgram::reloginKeepsTheRunAndExitEndsIt()
     QCOMPARE(QApplication::exec(), 0);
 
     QVERIFY(!first);
-    QVERIFY(!second); // closed by the exit
+    QVERIFY(!floating); // gone with its frame
+    QVERIFY(!second);   // closed by the exit
     QVERIFY(styled);
     QCOMPARE(guo_toolbarutil(), util); // one utility object for the run
     QVERIFY(connectedThroughout);
     QCOMPARE(lastClosed.count(), 1);
-    QCOMPARE(shownClasses(), (QStringList{QStringLiteral("w_pwd"), QStringLiteral("w_main1")}));
-    QTRY_COMPARE(liveWindows(), QStringList());
+    QVERIFY(calculatorKeptTheRun);
+    QCOMPARE(shownClasses(), (QStringList{QStringLiteral("w_pwd"), QStringLiteral("w_main1"), QStringLiteral("w_4")}));
+    // Nothing of the run is left behind: no window, menu or dialog of any opening.
+    QTRY_COMPARE(QApplication::topLevelWidgets().size(), 0);
     QCOMPARE(boxes_->count(), 0);
 
     // The application object closes the connection once.
