@@ -18,7 +18,6 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -166,7 +165,7 @@ class TestProgram : public QObject {
         activate(frame());
     }
 
-    // The settings window of a year saves one item of each category for men and for women, then closes.
+    // In a settings window: the given radio buttons clicked, the choice saved, the window closed.
     static void saveSettings(QWidget *w, std::initializer_list<const char *> radios)
     {
         activate(w);
