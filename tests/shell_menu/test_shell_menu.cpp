@@ -21,6 +21,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QToolButton>
+#include <QPointer>
 #include <QtTest>
 #include <memory>
 
@@ -108,9 +109,13 @@ private slots:
 
     void cleanupTestCase()
     {
+        // Deleting a window also deletes its own top-level menus: keep guards, not raw pointers.
+        QList<QPointer<QWidget>> windows;
         for (QWidget *w : QApplication::topLevelWidgets())
-            if (!rt::windows().classOf(w).isEmpty())
-                delete w;
+            windows << w;
+        for (const QPointer<QWidget> &w : windows)
+            if (w && !rt::windows().classOf(w).isEmpty())
+                delete w.data();
         TestDataSource::disconnectSqlca();
     }
 
