@@ -168,25 +168,25 @@ void YearScoreWindow::createControls()
     place(st_111, p.st_111);
 
     for (int i = 0; i < int(kRows.size()); ++i) {
-        const RowSpec &spec = kRows[i];
+        const RowSpec &row = kRows[i];
         Row &rw = rows_[i];
         const int dy = 100 * i;
-        rw.label = makeLabel(this, spec.label, spec.labelText, 8, kItemLabelColor);
-        rt::placeControl(rw.label, i == kWeight ? p.weightLabelX : p.labelX, p.labelY + dy, spec.labelWidth, 56);
-        if (spec.unit) {
-            rw.unit = makeLabel(this, spec.unit, spec.unitText, 8, kUnitLabelColor);
+        rw.label = makeLabel(this, row.label, row.labelText, 8, kItemLabelColor);
+        rt::placeControl(rw.label, i == kWeight ? p.weightLabelX : p.labelX, p.labelY + dy, row.labelWidth, 56);
+        if (row.unit) {
+            rw.unit = makeLabel(this, row.unit, row.unitText, 8, kUnitLabelColor);
             if (i == kHeight)
                 rt::placeControl(rw.unit, p.unitX, p.heightUnitY, 247, 60);
             else
                 rt::placeControl(rw.unit, p.unitX, p.unitY + dy, 343, 56);
         }
         rw.input = new my_maskedit(this, my_maskedit::Mask::Input);
-        rw.input->setObjectName(QLatin1String(spec.input));
+        rw.input->setObjectName(QLatin1String(row.input));
         rt::placeControl(rw.input, p.inputX, p.inputY + dy, 251, 80);
         connect(rw.input, &my_maskedit::losefocus, this, [this, i] { inputLeft(i); });
-        if (spec.score) {
+        if (row.score) {
             rw.score = new my_maskedit(this, my_maskedit::Mask::Score);
-            rw.score->setObjectName(QLatin1String(spec.score));
+            rw.score->setObjectName(QLatin1String(row.score));
             rt::placeControl(rw.score, p.scoreX, p.scoreY + dy, 210, 80);
         }
     }
