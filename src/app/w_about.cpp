@@ -3,6 +3,7 @@
 #include "app/pictures.h"
 #include "runtime/colors.h"
 #include "runtime/fonts.h"
+#include "runtime/static_text.h"
 #include "runtime/units.h"
 
 #include <QLabel>
@@ -12,17 +13,8 @@
 
 namespace {
 
-struct Line {
-    const char *name;
-    const char *text;
-    int x, y, width, height;
-    int points;
-    int weight;
-    long color;
-};
-
 // The support team's contact data.
-constexpr Line kLines[] = {
+constexpr rt::StaticText kLines[] = {
     {"st_1", "如有技术问题或新功能建议，请与 Fitmarkel 技术支持组联系。", 55, 80, 2034, 72, 10, 700, rt::rgb(0, 0, 255)},
     {"st_3", "地址：学院路 1 号体育教研室  联系人：李老师  邮编：100000", 64, 208, 1902, 72, 10, 400,
      rt::syscolor::Desktop},
@@ -44,14 +36,8 @@ w_about::w_about(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
     auto *client = new QWidget(this);
     client->setGeometry((width() - inner.width()) / 2, (height() - inner.height()) / 2, inner.width(), inner.height());
 
-    for (const Line &line : kLines) {
-        auto *label = new QLabel(QString::fromUtf8(line.text), client);
-        label->setObjectName(QString::fromUtf8(line.name));
-        label->setFont(rt::font(QStringLiteral("Arial"), line.points, line.weight));
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        rt::setTextColor(label, line.color);
-        rt::placeControl(label, line.x, line.y, line.width, line.height);
-    }
+    for (const rt::StaticText &line : kLines)
+        rt::addStaticText(client, line, QStringLiteral("Arial"));
 
     auto *shl_1 = new QLabel(client);
     shl_1->setObjectName(QStringLiteral("shl_1"));

@@ -7,6 +7,7 @@
 #include "runtime/colors.h"
 #include "runtime/fonts.h"
 #include "runtime/registry.h"
+#include "runtime/static_text.h"
 #include "runtime/units.h"
 
 #include <QGroupBox>
@@ -14,16 +15,7 @@
 
 namespace {
 
-struct StaticText {
-    const char *name;
-    const char *text;
-    int x, y, width, height;
-    int points;
-    int weight;
-    long color;
-};
-
-constexpr StaticText kTexts[] = {
+constexpr rt::StaticText kTexts[] = {
     {"st_2", "欢迎使用", 114, 92, 517, 92, 16, 700, rt::rgb(255, 0, 255)},
     {"st_3", "（大学）", 795, 132, 274, 60, 10, 700, rt::rgb(0, 255, 0)},
     {"st_1", "Fitmarkel", 114, 228, 960, 84, 12, 700, rt::rgb(0, 0, 255)},
@@ -45,14 +37,8 @@ w_pwd::w_pwd(QWidget *parent)
     rt::setTextColor(gb_1, rt::syscolor::WindowText);
     rt::placeControl(gb_1, 55, 20, 1047, 392);
 
-    for (const StaticText &t : kTexts) {
-        auto *label = new QLabel(QString::fromUtf8(t.text), this);
-        label->setObjectName(QString::fromUtf8(t.name));
-        label->setFont(rt::font(QStringLiteral("宋体"), t.points, t.weight));
-        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        rt::setTextColor(label, t.color);
-        rt::placeControl(label, t.x, t.y, t.width, t.height);
-    }
+    for (const rt::StaticText &t : kTexts)
+        rt::addStaticText(this, t, QStringLiteral("宋体"));
 
     uo_3_ = new pfc_picture_command_button(this);
     uo_3_->setObjectName(QStringLiteral("uo_3"));
