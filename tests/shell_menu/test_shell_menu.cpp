@@ -12,6 +12,7 @@
 #include "runtime/fonts.h"
 #include "runtime/registry.h"
 #include "runtime/transaction.h"
+#include "stub_windows.h"
 #include "test_data_source.h"
 
 #include <QAction>
@@ -83,16 +84,11 @@ private slots:
         QCOMPARE(TestDataSource::connectSqlca(), 0L);
         rt::application().toolbarUserControl = false;
         app::registerWindows();
-        for (const QString &name : kResponseStubs) {
-            rt::windows().registerClass(name, rt::WindowType::Response, [this, name](QWidget *parent) {
-                if (name == QLatin1String("w_genapp_toolbars"))
-                    toolbarSettingsParm_ = rt::message().powerObjectParm;
-                auto *w = new QWidget(parent);
-                w->resize(200, 100);
-                return w;
-            });
-        }
-        rt::windows().registerClass(QStringLiteral("w_4"), rt::WindowType::Main, [](QWidget *) { return new QWidget; });
+        registerStubWindows(kResponseStubs, [this](const QString &name) {
+            if (name == QLatin1String("w_genapp_toolbars"))
+                toolbarSettingsParm_ = rt::message().powerObjectParm;
+        });
+        registerStubMainWindow(QStringLiteral("w_4"));
         connect(&rt::windows(), &rt::WindowRegistry::windowShown, this, [this](QWidget *w, const QString &cls) {
             shown_.append(Shown{cls, w->parentWidget(), opening_});
             if (kResponseStubs.contains(cls) || cls == QLatin1String("w_about"))

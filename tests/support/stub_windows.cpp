@@ -1,0 +1,21 @@
+#include "stub_windows.h"
+
+#include <QWidget>
+
+void registerStubWindows(const QStringList &names, const std::function<void(const QString &)> &made)
+{
+    for (const QString &name : names) {
+        rt::windows().registerClass(name, rt::WindowType::Response, [name, made](QWidget *parent) {
+            if (made)
+                made(name);
+            auto *w = new QWidget(parent);
+            w->resize(200, 100);
+            return w;
+        });
+    }
+}
+
+void registerStubMainWindow(const QString &name)
+{
+    rt::windows().registerClass(name, rt::WindowType::Main, [](QWidget *) { return new QWidget; });
+}
