@@ -140,13 +140,7 @@ private slots:
 
     void cleanupTestCase()
     {
-        // Deleting a window also deletes its own top-level menus: keep guards, not raw pointers.
-        QList<QPointer<QWidget>> windows;
-        for (QWidget *w : QApplication::topLevelWidgets())
-            windows << w;
-        for (const QPointer<QWidget> &w : windows)
-            if (w && !rt::windows().classOf(w).isEmpty())
-                delete w.data();
+        deleteRegisteredWindows();
         TestDataSource::disconnectSqlca();
     }
 

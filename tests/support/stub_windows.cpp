@@ -1,5 +1,7 @@
 #include "stub_windows.h"
 
+#include <QApplication>
+#include <QPointer>
 #include <QWidget>
 
 void registerStubWindows(const QStringList &names, const std::function<void(const QString &)> &made)
@@ -18,4 +20,15 @@ void registerStubWindows(const QStringList &names, const std::function<void(cons
 void registerStubMainWindow(const QString &name)
 {
     rt::windows().registerClass(name, rt::WindowType::Main, [](QWidget *) { return new QWidget; });
+}
+
+void deleteRegisteredWindows()
+{
+    // Deleting a window also deletes its own top-level menus: keep guards, not raw pointers.
+    QList<QPointer<QWidget>> windows;
+    for (QWidget *w : QApplication::topLevelWidgets())
+        windows << w;
+    for (const QPointer<QWidget> &w : windows)
+        if (w && !rt::windows().classOf(w).isEmpty())
+            delete w.data();
 }

@@ -9,3 +9,5 @@
 void registerStubWindows(const QStringList &names, const std::function<void(const QString &)> &made = {});
 // Registers a plain main window under `name`, without parent.
 void registerStubMainWindow(const QString &name);
+// Deletes every top-level window opened through the registry (a frame takes its own menus with it).
+void deleteRegisteredWindows();
