@@ -243,7 +243,7 @@ void pfc_picture_command_button::of_setproperties()
         command_button_->setText(buttontext);
     }
     // A positive text size is a character height in pixels.
-    command_button_->setFont(rt::fontOfHeight(QStringLiteral("宋体"), -12, 400));
+    command_button_->setFont(rt::fontOfTextSize(QStringLiteral("宋体"), 12, 400));
     // The object's own Enabled, whatever its window's state.
     if (testAttribute(Qt::WA_ForceDisabled))
         command_button_->setEnabled(false);

@@ -99,7 +99,7 @@ void uo_toolbarutil::of_adjusttoolbariconsize()
 void uo_toolbarutil::fn_toolbarsetfont(QToolBar *toolbar, const QString &fontname, int fontsize, QSize bitmap,
                                        const QString &str)
 {
-    const QFont font = rt::fontOfHeight(fontname, fontsize);
+    const QFont font = rt::fontOfTextSize(fontname, fontsize);
     toolbar->setFont(font);
     if (bitmap.isValid())
         toolbar->setIconSize(bitmap);

@@ -18,7 +18,7 @@ public:
     // Attaches to the frame's toolbar; true when a toolbar of our class was found. A size above 16 is
     // recorded as the icon size of the labels-off look. A failed attach detaches.
     bool of_inittoolbar(QWidget *aw_frame, int ai_size);
-    // Label font: the runtime's height (negative: pixels) and a sample text by which labels are measured.
+    // Label font: the runtime's text size (negative: points) and a sample text by which labels are measured.
     void of_settoolbarfont(const QString &as_fontname, int ai_fontsize, const QString &as_extent);
     // Labels on (separator size of labelled buttons) or off (the recorded icon size).
     void of_toolbarshowtext(bool ib_show);

@@ -27,13 +27,13 @@ QFont font(const QString &face, int points, int weight)
     return f;
 }
 
-QFont fontOfHeight(const QString &face, int height, int weight)
+QFont fontOfTextSize(const QString &face, int textSize, int weight)
 {
     QFont f(face);
-    if (height < 0)
-        f.setPixelSize(-height);
-    else if (height > 0)
-        f.setPointSize(height);
+    if (textSize < 0)
+        f.setPointSize(-textSize);
+    else if (textSize > 0)
+        f.setPixelSize(textSize);
     f.setWeight(weight >= 700 ? QFont::Bold : QFont::Normal);
     return f;
 }

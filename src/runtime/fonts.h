@@ -9,7 +9,8 @@ namespace rt {
 void installFontSubstitutions();
 // A font of `points` size; weight 400 normal, 700 bold.
 QFont font(const QString &face, int points, int weight = 400);
-// A font given as the runtime's height: negative is a character height in pixels, positive in points.
-QFont fontOfHeight(const QString &face, int height, int weight = 400);
+// A font given as the runtime's TextSize: negative is a size in points (the form in which the window
+// definitions store text sizes: -9 is 9 points), positive a character height in pixels.
+QFont fontOfTextSize(const QString &face, int textSize, int weight = 400);
 
 } // namespace rt

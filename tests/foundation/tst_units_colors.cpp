@@ -1,5 +1,6 @@
-// Layout units and colour numbers of the window definitions.
+// Layout units, colour numbers and text sizes of the window definitions.
 #include "runtime/colors.h"
+#include "runtime/fonts.h"
 #include "runtime/units.h"
 
 #include <QApplication>
@@ -38,6 +39,24 @@ private slots:
         QFETCH(qlonglong, number);
         QFETCH(QColor, expected);
         QCOMPARE(rt::color(long(number)), expected);
+    }
+
+    void textSizes_data()
+    {
+        QTest::addColumn<int>("textSize");
+        QTest::addColumn<int>("points");
+        QTest::addColumn<int>("pixels");
+        QTest::newRow("-11 is 11 points") << -11 << 11 << -1;
+        QTest::newRow("-9 is 9 points") << -9 << 9 << -1;
+        QTest::newRow("12 is a 12-pixel height") << 12 << -1 << 12;
+    }
+    void textSizes()
+    {
+        QFETCH(int, textSize);
+        const QFont font = rt::fontOfTextSize(QStringLiteral("Courier New"), textSize);
+        QCOMPARE(font.family(), QStringLiteral("Courier New"));
+        QTEST(font.pointSize(), "points");
+        QTEST(font.pixelSize(), "pixels");
     }
 };
 

@@ -256,7 +256,7 @@ private slots:
         for (QAction *a : actions) {
             if (auto *button = qobject_cast<QToolButton *>(toolbar->widgetForAction(a))) {
                 QCOMPARE(button->font().family(), QStringLiteral("Courier New"));
-                QCOMPARE(button->font().pixelSize(), 11);
+                QCOMPARE(button->font().pointSize(), 11);
             }
         }
         QVERIFY(frame()->isMaximized());

@@ -125,7 +125,7 @@ private slots:
         QCOMPARE(toolbar->iconSize(), QSize(24, 24));
         for (QToolButton *button : buttonsOf(toolbar)) {
             QCOMPARE(button->font().family(), QStringLiteral("Courier New"));
-            QCOMPARE(button->font().pixelSize(), 11);
+            QCOMPARE(button->font().pointSize(), 11);
             QVERIFY(button->minimumWidth() >= QFontMetrics(button->font()).horizontalAdvance(QStringLiteral("12345")));
         }
         QWidget *gap = toolbar->findChildren<QWidget *>().constFirst();
