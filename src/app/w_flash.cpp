@@ -28,6 +28,8 @@ w_flash::w_flash(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWi
     rt::centerOnScreen(this);
 
     timer_ = new QTimer(this);
+    // Two seconds to the millisecond: a coarse timer would end the splash anywhere from 1.9 to 2.1 s.
+    timer_->setTimerType(Qt::PreciseTimer);
     timer_->setInterval(kIntervalMs);
     connect(timer_, &QTimer::timeout, this, &w_flash::finish);
     timer_->start();
