@@ -19,6 +19,12 @@ bool CalculatorEngine::isNumber(const QString &text)
     return number.match(text).hasMatch();
 }
 
+bool CalculatorEngine::isPlainDecimal(const QString &text)
+{
+    static const QRegularExpression decimal(QStringLiteral(R"(^\s*[+-]?(\d+\.?\d*|\.\d+)\s*$)"));
+    return decimal.match(text).hasMatch();
+}
+
 double CalculatorEngine::valueOf(const QString &text)
 {
     if (!isNumber(text))
@@ -32,9 +38,10 @@ QString CalculatorEngine::textOf(double value)
 {
     if (value == 0)
         return QStringLiteral("0"); // also for a negative zero
-    const double magnitude = std::fabs(value);
-    const char format = magnitude >= 1e-6 && magnitude < 1e15 ? 'f' : 'g';
-    return QString::number(value, format, QLocale::FloatingPointShortest);
+    // The runtime's text of a double: 15 significant digits, so 0.1 + 0.2 shows 0.3. Only next to the
+    // largest double, where rounding up would read back as an infinity, are more digits kept.
+    const QString text = QString::number(value, 'g', 15);
+    return std::isfinite(valueOf(text)) ? text : QString::number(value, 'g', QLocale::FloatingPointShortest);
 }
 
 void CalculatorEngine::show(double result)
@@ -48,11 +55,14 @@ void CalculatorEngine::show(double result)
 
 void CalculatorEngine::append(QChar c)
 {
-    if (text_.size() >= kMaxEntryLength)
-        return;
-    // Nor may a digit carry a number shown with an exponent out of the range of a double.
+    // A key extends a number only as a plain decimal. On a number shown in exponent form ("1e+16") a
+    // digit would change the exponent and a point would make it no number: the key starts a new number.
     const QString longer = text_ + c;
-    if (isNumber(longer) && !std::isfinite(valueOf(longer)))
+    if (isNumber(text_) && !isPlainDecimal(longer)) {
+        text_ = c == u'.' ? QStringLiteral("0.") : QString(c);
+        return;
+    }
+    if (text_.size() >= kMaxEntryLength)
         return;
     text_ = longer;
 }

@@ -50,8 +50,7 @@ struct CalculatorShared {
 CalculatorShared &calculatorShared();
 
 inline const QString kErrorText = QStringLiteral("Error!");
-// Entry by the keys stops at this many characters (and before a digit would carry a number out of the
-// range of a double), so what the keys build always reads as a finite number.
+// Entry by the keys stops at this many characters, so what the keys build always reads as a finite number.
 constexpr int kMaxEntryLength = 32;
 // The square root shows no more than this many characters of its result.
 constexpr int kSquareRootLength = 30;
@@ -75,7 +74,9 @@ public:
     static double valueOf(const QString &text);
     // The text, taken whole, is a decimal number (digits, at most one point, a sign, an exponent).
     static bool isNumber(const QString &text);
-    // The text a result is shown as: the shortest one that reads back as the same double.
+    // A number without an exponent: what the keys build.
+    static bool isPlainDecimal(const QString &text);
+    // The text a result is shown as: 15 significant digits, in exponent form from 1e+15 up and below 0.0001.
     static QString textOf(double value);
 
 private:
