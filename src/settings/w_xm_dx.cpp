@@ -226,7 +226,9 @@ void w_xm_dx::createControls()
         } else {
             auto *rb = new ItemRadioButton(QString::fromUtf8(c.text), this);
             rb->setAutoExclusive(false);
-            rb->setFocusPolicy(Qt::NoFocus); // Tab never stops on a radio button
+            // A click takes the focus, so Enter or Space after choosing no longer reaches Close; Tab never
+            // stops on a radio button.
+            rb->setFocusPolicy(Qt::ClickFocus);
             if (c.kind == Kind::FixedRadio) {
                 rb->setChecked(true);
                 rb->setEnabled(false);

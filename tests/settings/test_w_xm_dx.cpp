@@ -68,6 +68,7 @@ private slots:
     void layout_data();
     void layout();
     void tabVisitsOnlyTheTwoButtons();
+    void clickedRadioTakesTheFocusFromClose();
     void radioGroups();
     void clicksStayInTheirBox();
     void storedRowChecksExactlyItsOnes_data();
@@ -231,7 +232,7 @@ void TestSettingsWindow::layout()
         QVERIFY(!b->isDefault());
     }
     for (QRadioButton *r : w->findChildren<QRadioButton *>())
-        QCOMPARE(r->focusPolicy(), Qt::NoFocus);
+        QCOMPARE(r->focusPolicy(), Qt::ClickFocus);
 
     // The form's control is there and never shown.
     auto *dw = w->findChild<QWidget *>(QStringLiteral("dw_1"), Qt::FindDirectChildrenOnly);
@@ -252,6 +253,33 @@ void TestSettingsWindow::tabVisitsOnlyTheTwoButtons()
     QTRY_VERIFY(close->hasFocus());
     QTest::keyClick(close, Qt::Key_Down); // the arrow keys move as Tab does
     QTRY_VERIFY(save->hasFocus());
+}
+
+void TestSettingsWindow::clickedRadioTakesTheFocusFromClose()
+{
+    seed(QStringLiteral("41"), {"xm_t_m"});
+    openWindow("w_xm_dx1");
+    QPointer<w_xm_dx> guard(window);
+    auto *close = window->cb_2()->command_button();
+    QTRY_VERIFY(close->hasFocus());
+    clickRadio(QStringLiteral("rb_1_m"));
+    // Enter and Space after the click keep the window and the choice: nothing closes it unsaved.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QTest::qWait(50);
+    QVERIFY(guard);
+    QVERIFY(rb("rb_1_m")->hasFocus());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Enter);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QTest::qWait(50);
+    QVERIFY(guard);
+    QVERIFY(window->isVisible());
+    QVERIFY(rb("rb_1_m")->isChecked());
+    QVERIFY(!rb("rb_t_m")->isChecked());
+    QVERIFY(window->saveEnabled());
+    // Tab from there still goes to one of the two buttons only.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTRY_VERIFY(close->hasFocus() || window->cb_1()->command_button()->hasFocus());
+    verifyStored(QStringLiteral("41"), {"xm_t_m"});
 }
 
 void TestSettingsWindow::radioGroups()
