@@ -1,0 +1,41 @@
+#include "app/program.h"
+
+#include "app/book.h"
+#include "app/pictures.h"
+#include "app/window_classes.h"
+#include "runtime/fonts.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <QWidget>
+#include <algorithm>
+
+int runProgram(int argc, char *argv[])
+{
+    // QApplication keeps its argument count and vector for its whole life.
+    char programName[] = "fitmarkel";
+    char *qtArgv[] = {argc > 0 ? argv[0] : programName, nullptr};
+    int qtArgc = 1;
+    QApplication qapp(qtArgc, qtArgv);
+    rt::installFontSubstitutions();
+    QApplication::setWindowIcon(pictures::appIcon());
+    registerWindowClasses();
+
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    book app;
+    app.create();
+    if (!app.open(arguments.join(QLatin1Char(' ')))) {
+        app.destroy();
+        return 1;
+    }
+    int status = 0;
+    const auto windows = QApplication::topLevelWidgets();
+    const bool anyOpen = std::any_of(windows.begin(), windows.end(), [](QWidget *w) { return w->isVisible(); });
+    if (anyOpen)
+        status = qapp.exec();
+    app.close();
+    app.destroy();
+    return status;
+}
