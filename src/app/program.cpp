@@ -3,6 +3,7 @@
 #include "app/book.h"
 #include "app/pictures.h"
 #include "app/window_classes.h"
+#include "runtime/accessibility.h"
 #include "runtime/fonts.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@ int runProgram(int argc, char *argv[])
     int qtArgc = 1;
     QApplication qapp(qtArgc, qtArgv);
     rt::installFontSubstitutions();
+    rt::installAccessibleButtons();
     QApplication::setWindowIcon(pictures::appIcon());
     registerWindowClasses();
 

@@ -1,6 +1,7 @@
 // The year score windows of years 1 to 3 on a real data source: the opening loop, scoring on leaving
 // a field, the sex change, the settings button and the failure messages.
 #include "common/item_selection.h"
+#include "runtime/accessibility.h"
 #include "runtime/fonts.h"
 #include "runtime/messagebox.h"
 #include "runtime/registry.h"
@@ -13,6 +14,7 @@
 #include "settings/w_xm_dx.h"
 #include "test_data_source.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -80,6 +82,16 @@ void clickSave(w_xm_dx *w)
 
 QString shown(QWidget *w, const char *name) { return child<QLineEdit>(w, name)->text(); }
 
+// The action a screen reader calls on a check box or a radio button.
+void screenReaderToggle(QWidget *w, const char *name)
+{
+    QAccessibleInterface *button = QAccessible::queryAccessibleInterface(child<QAbstractButton>(w, name));
+    QVERIFY2(button && button->actionInterface(), name);
+    const QString toggle = QAccessibleActionInterface::toggleAction();
+    QVERIFY2(button->actionInterface()->actionNames().contains(toggle), name);
+    button->actionInterface()->doAction(toggle);
+}
+
 } // namespace
 
 class TestYearScoreWindow : public QObject {
@@ -109,6 +121,7 @@ private slots:
     void sexChangeStepTestForWomenOnly_data();
     void sexChangeStepTestForWomenOnly();
     void sexChangeRunsAndSitUpsKeepScores();
+    void screenReaderTogglesRunTheClickPath();
 
     void settingsButtonAppliesNewFlags();
     void settingsButtonWithoutRowOrFailing();
@@ -150,6 +163,7 @@ private:
 void TestYearScoreWindow::initTestCase()
 {
     rt::installFontSubstitutions();
+    rt::installAccessibleButtons();
     settings::registerWindows();
     score::registerWindows();
 }
@@ -641,6 +655,47 @@ void TestYearScoreWindow::sexChangeStepTestForWomenOnly()
     QTest::mouseClick(child<QRadioButton>(win, "rb_sex_woman"), Qt::LeftButton);
     QCOMPARE(shown(win, "em_t_t"), QStringLiteral("15.0")); // scored again though skipped by the walk
     QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("15.0"));
+    QCOMPARE(boxes.count(), 0);
+}
+
+void TestYearScoreWindow::screenReaderTogglesRunTheClickPath()
+{
+    TestDataSource ds;
+    rt::MessageBoxRecorder boxes;
+    auto w = openWithRow(1, {{"xm_t_m", "0"}}); // the step test for women only
+    QVERIFY(w);
+    QWidget *win = w.get();
+
+    // The sex changed by assistive technology re-scores and enables the women's items.
+    screenReaderToggle(win, "rb_sex_woman");
+    QVERIFY(child<QRadioButton>(win, "rb_sex_woman")->isChecked());
+    QVERIFY(child(win, "em_t")->isEnabled());
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("0.0"));
+    typeAndLeave(win, "em_t", QStringLiteral("45"));
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("15.0"));
+
+    // A bonus box ticked and unticked the same way counts and stops counting.
+    screenReaderToggle(win, "cbx_1");
+    QVERIFY(child<QCheckBox>(win, "cbx_1")->isChecked());
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("20.0"));
+    screenReaderToggle(win, "cbx_1");
+    QVERIFY(!child<QCheckBox>(win, "cbx_1")->isChecked());
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("15.0"));
+
+    // Back to men: the step test is scored by the men's table and no longer counts.
+    screenReaderToggle(win, "rb_sex_man");
+    QCOMPARE(shown(win, "em_t_t"), QStringLiteral("13.0"));
+    QVERIFY(!child(win, "em_t")->isEnabled());
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("0.0"));
+    QCOMPARE(shown(win, "sle_dj"), QString());
+
+    // The absence box: the grade is "不及格" whatever the total.
+    screenReaderToggle(win, "cbx_59");
+    QCOMPARE(shown(win, "sle_dj"), QStringLiteral("不及格"));
+
+    // A change made by the program's own code is no click: nothing is computed.
+    child<QCheckBox>(win, "cbx_2")->setChecked(true);
+    QCOMPARE(shown(win, "em_xn_t"), QStringLiteral("0.0"));
     QCOMPARE(boxes.count(), 0);
 }
 

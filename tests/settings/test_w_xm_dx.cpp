@@ -1,5 +1,6 @@
 // The settings windows w_xm_dx1 to w_xm_dx4 over a real SQLite file through the ODBC driver.
 #include "kit/pfc_picture_command_button.h"
+#include "runtime/accessibility.h"
 #include "runtime/fonts.h"
 #include "runtime/messagebox.h"
 #include "runtime/registry.h"
@@ -9,6 +10,7 @@
 #include "settings/w_xm_dx.h"
 #include "test_data_source.h"
 
+#include <QAccessible>
 #include <QButtonGroup>
 #include <QGroupBox>
 #include <QRadioButton>
@@ -47,6 +49,7 @@ private slots:
     void initTestCase()
     {
         rt::installFontSubstitutions();
+        rt::installAccessibleButtons();
         settings::registerWindows();
     }
     void init()
@@ -78,6 +81,8 @@ private slots:
     void failedInsertIsReportedOnce();
     void readFailureIsReportedAndOffersNoSave();
     void anyRadioClickSwitchesSaveOn();
+    void screenReaderToggleSwitchesSaveOn_data();
+    void screenReaderToggleSwitchesSaveOn();
     void saveWritesTheChosenFlags_data();
     void saveWritesTheChosenFlags();
     void secondSaveUpdatesAndKeepsCarriedColumns();
@@ -433,6 +438,35 @@ void TestSettingsWindow::anyRadioClickSwitchesSaveOn()
     clickRadio(QStringLiteral("rb_t_m"));
     QVERIFY(window->saveEnabled());
     QVERIFY(rb("rb_t_m")->isChecked());
+}
+
+void TestSettingsWindow::screenReaderToggleSwitchesSaveOn_data()
+{
+    QTest::addColumn<QString>("radio");
+    QTest::addColumn<QStringList>("stored");
+    QTest::newRow("another item of the box") << "rb_1_m" << QStringList{"xm_1_m", "xm_5_m"};
+    QTest::newRow("the item already chosen") << "rb_t_m" << QStringList{"xm_t_m", "xm_5_m"};
+}
+
+void TestSettingsWindow::screenReaderToggleSwitchesSaveOn()
+{
+    QFETCH(QString, radio);
+    QFETCH(QStringList, stored);
+    seed(QStringLiteral("41"), {"xm_t_m", "xm_5_m"});
+    openWindow("w_xm_dx1");
+    QVERIFY(!window->saveEnabled());
+    // The action a screen reader calls: a click, so Save comes on and the choice stays in its box.
+    QAccessibleInterface *button = QAccessible::queryAccessibleInterface(rb(radio));
+    QVERIFY(button && button->actionInterface());
+    button->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    QVERIFY(rb(radio)->isChecked());
+    QVERIFY(window->saveEnabled());
+    // Announced as the radio button it is, checked.
+    QCOMPARE(button->role(), QAccessible::RadioButton);
+    QVERIFY(button->state().checked);
+    clickSave();
+    QCOMPARE(boxes->count(), 0);
+    verifyStored(QStringLiteral("41"), stored);
 }
 
 void TestSettingsWindow::saveWritesTheChosenFlags_data()

@@ -1,27 +1,35 @@
-// The program's entry with Qt's own command-line options: none of them takes effect. The run ends at
-// the connection failure (no data source named vemka), where the application's state is read.
+// The program's entry: Qt's own command-line options take no effect, and a screen reader's toggle on a
+// check box is a click. Each run ends at the connection failure (no data source named vemka), where the
+// running application is examined.
 #include "app/program.h"
 #include "runtime/messagebox.h"
 
+#include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
 #include <QStyle>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <vector>
 
-class TestArguments : public QObject {
+class TestProgramEntry : public QObject {
     Q_OBJECT
+    QTemporaryDir dir;
+
 private slots:
-    void qtOptionsChangeNothing()
+    void initTestCase()
     {
-        QTemporaryDir dir;
         QVERIFY(dir.isValid());
         QFile ini(dir.filePath(QStringLiteral("odbc.ini")));
         QVERIFY(ini.open(QIODevice::WriteOnly));
         ini.write("[somewhere_else]\nDriver=SQLite3\nDatabase=/nonexistent/x.db\n");
         ini.close();
         qputenv("ODBCINI", ini.fileName().toLocal8Bit());
+    }
+
+    void qtOptionsChangeNothing()
+    {
         QFile sheet(dir.filePath(QStringLiteral("red.qss")));
         QVERIFY(sheet.open(QIODevice::WriteOnly));
         sheet.write("QWidget { background: red; }\n");
@@ -51,7 +59,24 @@ private slots:
         QVERIFY2(styleName.compare(QLatin1String("windows"), Qt::CaseInsensitive) != 0, qPrintable(styleName));
         QCOMPARE(styleSheet, QString());
     }
+
+    void screenReaderToggleIsAClick()
+    {
+        QByteArray program("fitmarkel");
+        char *argv[] = {program.data(), nullptr};
+        int clicks = -1;
+        rt::MessageBoxRecorder boxes;
+        boxes.onShow = [&](const rt::ShownBox &) {
+            QCheckBox box;
+            clicks = 0;
+            connect(&box, &QCheckBox::clicked, this, [&] { ++clicks; });
+            if (QAccessibleInterface *button = QAccessible::queryAccessibleInterface(&box))
+                button->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+        };
+        QCOMPARE(runProgram(1, argv), 1);
+        QCOMPARE(clicks, 1);
+    }
 };
 
-QTEST_APPLESS_MAIN(TestArguments)
-#include "tst_arguments.moc"
+QTEST_APPLESS_MAIN(TestProgramEntry)
+#include "tst_program_entry.moc"
