@@ -10,15 +10,19 @@ PACKAGES=(
   unixodbc unixodbc-dev odbcinst libsqliteodbc sqlite3
   fonts-wqy-microhei fonts-liberation fonts-dejavu-core
   libcups2-dev cups-daemon cups-client
+  libxcb1-dev
 )
+# What the tests need besides: a virtual X display and a window manager on it.
+TEST_PACKAGES=(xvfb openbox)
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
+# install_packages [more packages]: installs those of PACKAGES and the ones given that are missing.
 install_packages() {
   local missing=()
-  for p in "${PACKAGES[@]}"; do
+  for p in "${PACKAGES[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   if [ ${#missing[@]} -gt 0 ]; then

@@ -29,7 +29,7 @@ w_pwd::w_pwd(QWidget *parent)
     setWindowTitle(QStringLiteral("登录管理系统....."));
     setWindowIcon(pictures::icon(QStringLiteral("OleGenReg!")));
     rt::setBackColor(this, rt::syscolor::ButtonFace);
-    resize(rt::clientSizeForOuter(1682, 612));
+    rt::resizeWindow(this, 1682, 612);
 
     auto *gb_1 = new QGroupBox(this);
     gb_1->setObjectName(QStringLiteral("gb_1"));

@@ -1,9 +1,13 @@
 #include "runtime/units.h"
 
+#include "runtime/window_frame.h"
+
+#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
 #include <cmath>
+#include <optional>
 
 namespace rt {
 
@@ -31,32 +35,121 @@ void placeControl(QWidget *control, int x, int y, int width, int height)
     control->setGeometry(unitRect(x, y, width, height));
 }
 
-QSize clientSizeForOuter(int widthUnits, int heightUnits, bool hasCaption)
+QMargins classicFrame(bool hasCaption)
 {
     const int border = int(std::lround(kFrameBorderPx * dpiScale()));
     const int caption = hasCaption ? int(std::lround(kCaptionPx * dpiScale())) : 0;
-    return QSize(std::max(1, unitsToPixelsX(widthUnits) - 2 * border),
-                 std::max(1, unitsToPixelsY(heightUnits) - 2 * border - caption));
+    return QMargins(border, border + caption, border, border);
 }
+
+QSize clientSizeForOuter(int widthUnits, int heightUnits, bool hasCaption)
+{
+    const QMargins frame = classicFrame(hasCaption);
+    return QSize(std::max(1, unitsToPixelsX(widthUnits) - frame.left() - frame.right()),
+                 std::max(1, unitsToPixelsY(heightUnits) - frame.top() - frame.bottom()));
+}
+
+namespace {
+
+// What a window asked for: its outer size, fixed or not, and its outer place. It lives on the window
+// and, when the window is about to be shown under a window manager, puts the size and place into
+// effect with the frame that manager draws.
+class Placement : public QObject {
+public:
+    enum class Place { Own, Centred, At };
+
+    static Placement *of(QWidget *window)
+    {
+        const QString name = QStringLiteral("rt_placement");
+        if (auto *found = window->findChild<QObject *>(name, Qt::FindDirectChildrenOnly))
+            return static_cast<Placement *>(found);
+        auto *placement = new Placement(window);
+        placement->setObjectName(name);
+        return placement;
+    }
+
+    std::optional<QSize> outer;
+    bool fixed = false;
+    Place place = Place::Own;
+    QPoint outerPos;
+
+    // Sizes and places the client area for the frame known so far.
+    void apply()
+    {
+        const QMargins frame = frame_.value_or(QMargins());
+        QSize client = window_->size();
+        if (frame_ && outer) {
+            client = (*outer - QSize(frame.left() + frame.right(), frame.top() + frame.bottom())).expandedTo({1, 1});
+            if (fixed)
+                window_->setFixedSize(client);
+        }
+        QRect outerRect(window_->geometry().topLeft() - QPoint(frame.left(), frame.top()), client.grownBy(frame));
+        if (place == Place::Centred) {
+            const QScreen *screen = window_->screen() ? window_->screen() : QGuiApplication::primaryScreen();
+            if (screen)
+                outerRect.moveCenter(screen->availableGeometry().center());
+        } else if (place == Place::At) {
+            outerRect.moveTopLeft(outerPos);
+        }
+        // The client geometry, never a position that includes a frame nobody has drawn yet.
+        window_->setGeometry(QRect(outerRect.topLeft() + QPoint(frame.left(), frame.top()), client));
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        // The native window exists and is not mapped yet: the manager tells its frame, and the window
+        // appears where it belongs, without a jump. A window shown maximised keeps its state.
+        if (event->type() == QEvent::Show && !asked_) {
+            asked_ = true;
+            if (!(window_->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen))) {
+                frame_ = windowManagerFrame(window_);
+                if (frame_)
+                    apply();
+            }
+        }
+        return false;
+    }
+
+private:
+    explicit Placement(QWidget *window) : QObject(window), window_(window) { window->installEventFilter(this); }
+
+    QWidget *window_;
+    bool asked_ = false;
+    std::optional<QMargins> frame_; // the window manager's, once asked; none without a manager
+};
+
+} // namespace
 
 void sizeWindow(QWidget *window, int widthUnits, int heightUnits, bool hasCaption)
 {
+    Placement *placement = Placement::of(window);
+    placement->outer = QSize(unitsToPixelsX(widthUnits), unitsToPixelsY(heightUnits));
+    placement->fixed = true;
     window->setFixedSize(clientSizeForOuter(widthUnits, heightUnits, hasCaption));
+}
+
+void resizeWindow(QWidget *window, int widthUnits, int heightUnits, bool hasCaption)
+{
+    Placement *placement = Placement::of(window);
+    placement->outer = QSize(unitsToPixelsX(widthUnits), unitsToPixelsY(heightUnits));
+    placement->fixed = false;
+    window->resize(clientSizeForOuter(widthUnits, heightUnits, hasCaption));
 }
 
 void moveWindow(QWidget *window, int xUnits, int yUnits)
 {
-    window->move(unitsToPixelsX(xUnits), unitsToPixelsY(yUnits));
+    Placement *placement = Placement::of(window);
+    placement->place = Placement::Place::At;
+    placement->outerPos = QPoint(unitsToPixelsX(xUnits), unitsToPixelsY(yUnits));
+    placement->apply();
 }
 
 void centerOnScreen(QWidget *window)
 {
-    const QScreen *screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect frame = window->frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    window->move(frame.topLeft());
+    Placement *placement = Placement::of(window);
+    placement->place = Placement::Place::Centred;
+    placement->apply();
 }
 
 } // namespace rt
