@@ -1,36 +1,34 @@
 // The program's entry: Qt's own command-line options take no effect, and a screen reader's toggle on a
-// check box is a click. Each run ends at the connection failure (no data source named vemka), where the
-// running application is examined.
+// check box is a click. Each run ends at the connection failure (the data source's file is missing),
+// where the running application is examined.
 #include "app/program.h"
 #include "runtime/messagebox.h"
+#include "test_data_source.h"
 
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
 #include <QStyle>
-#include <QTemporaryDir>
 #include <QtTest>
+#include <memory>
 #include <vector>
 
 class TestProgramEntry : public QObject {
     Q_OBJECT
-    QTemporaryDir dir;
+    std::unique_ptr<TestDataSource> source;
 
 private slots:
     void initTestCase()
     {
-        QVERIFY(dir.isValid());
-        QFile ini(dir.filePath(QStringLiteral("odbc.ini")));
-        QVERIFY(ini.open(QIODevice::WriteOnly));
-        ini.write("[somewhere_else]\nDriver=SQLite3\nDatabase=/nonexistent/x.db\n");
-        ini.close();
-        qputenv("ODBCINI", ini.fileName().toLocal8Bit());
+        source = std::make_unique<TestDataSource>(TestDataSource::NoDatabase);
+        QVERIFY2(source->isValid(), qPrintable(source->error()));
     }
 
     void qtOptionsChangeNothing()
     {
-        QFile sheet(dir.filePath(QStringLiteral("red.qss")));
+        QFile sheet(QDir(source->folder()).filePath(QStringLiteral("red.qss")));
         QVERIFY(sheet.open(QIODevice::WriteOnly));
         sheet.write("QWidget { background: red; }\n");
         sheet.close();
