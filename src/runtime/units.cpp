@@ -119,22 +119,28 @@ private:
     std::optional<QMargins> frame_; // the window manager's, once asked; none without a manager
 };
 
+void setOuterSize(QWidget *window, int widthUnits, int heightUnits, bool hasCaption, bool fixed)
+{
+    Placement *placement = Placement::of(window);
+    placement->outer = QSize(unitsToPixelsX(widthUnits), unitsToPixelsY(heightUnits));
+    placement->fixed = fixed;
+    const QSize client = clientSizeForOuter(widthUnits, heightUnits, hasCaption);
+    if (fixed)
+        window->setFixedSize(client);
+    else
+        window->resize(client);
+}
+
 } // namespace
 
 void sizeWindow(QWidget *window, int widthUnits, int heightUnits, bool hasCaption)
 {
-    Placement *placement = Placement::of(window);
-    placement->outer = QSize(unitsToPixelsX(widthUnits), unitsToPixelsY(heightUnits));
-    placement->fixed = true;
-    window->setFixedSize(clientSizeForOuter(widthUnits, heightUnits, hasCaption));
+    setOuterSize(window, widthUnits, heightUnits, hasCaption, true);
 }
 
 void resizeWindow(QWidget *window, int widthUnits, int heightUnits, bool hasCaption)
 {
-    Placement *placement = Placement::of(window);
-    placement->outer = QSize(unitsToPixelsX(widthUnits), unitsToPixelsY(heightUnits));
-    placement->fixed = false;
-    window->resize(clientSizeForOuter(widthUnits, heightUnits, hasCaption));
+    setOuterSize(window, widthUnits, heightUnits, hasCaption, false);
 }
 
 void moveWindow(QWidget *window, int xUnits, int yUnits)
