@@ -74,7 +74,7 @@ public:
     }
     bool spent() const { return m_deadline.hasExpired(); }
     int remainingMs() const { return int(m_deadline.remainingTime()); }
-    // Once the budget is spent, every further wait ends at once.
+    // A wait lasts a slice at most, and no longer than what is left: 1 ms once the budget is spent.
     void bind(http_t* http) { httpSetTimeout(http, std::clamp(remainingMs(), 1, slice_ms) / 1000.0, &onTimeout, this); }
 
 private:

@@ -157,6 +157,13 @@ const QString handWritten = QStringLiteral("# kept by hand\n"
                                            "Dest fm_beta  job-sheets=none,none   print-quality=5\n"
                                            "Dest fm_alpha/draft print-quality=3 job-name=\"a \\\"b\\\"\"\n");
 
+// The print dialog once it is on screen.
+QPrintDialog* shownPrintDialog(QWidget* modal)
+{
+    auto* dialog = qobject_cast<QPrintDialog*>(modal);
+    return dialog && dialog->isVisible() ? dialog : nullptr;
+}
+
 } // namespace
 
 using Change = std::function<QString(n_printer&)>;
@@ -1089,8 +1096,8 @@ void tst_printer::realPrintDialogAccepted()
     QString shownOn;
     QPageLayout shown;
     const auto answer = acceptModalDialogLater([&](QWidget* modal) {
-        auto* dialog = qobject_cast<QPrintDialog*>(modal);
-        if (!dialog || !dialog->isVisible())
+        QPrintDialog* dialog = shownPrintDialog(modal);
+        if (!dialog)
             return false;
         shownOn = dialog->printer()->printerName();
         shown = dialog->printer()->pageLayout();
@@ -1117,8 +1124,8 @@ void tst_printer::realPrintDialogStoresJobChoices()
     n_printer object;
     QCOMPARE(object.of_setdefault(photo), 1);
     const auto answer = acceptModalDialogLater([](QWidget* modal) {
-        auto* dialog = qobject_cast<QPrintDialog*>(modal);
-        if (!dialog || !dialog->isVisible())
+        QPrintDialog* dialog = shownPrintDialog(modal);
+        if (!dialog)
             return false;
         auto* copies = dialog->findChild<QSpinBox*>(QStringLiteral("copies"));
         auto* collate = dialog->findChild<QCheckBox*>(QStringLiteral("collate"));
@@ -1140,8 +1147,8 @@ void tst_printer::realPrintDialogStoresJobChoices()
     QPrinter::DuplexMode shownDuplex = QPrinter::DuplexNone;
     const QString before = userOptions();
     const auto again = acceptModalDialogLater([&](QWidget* modal) {
-        auto* dialog = qobject_cast<QPrintDialog*>(modal);
-        if (!dialog || !dialog->isVisible())
+        QPrintDialog* dialog = shownPrintDialog(modal);
+        if (!dialog)
             return false;
         shownCopies = dialog->printer()->copyCount();
         shownCollated = dialog->printer()->collateCopies();
