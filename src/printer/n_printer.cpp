@@ -47,20 +47,22 @@ n_printer::n_printer(Platform& platform)
 
 int n_printer::of_getprinterlist(QStringList& printerlist)
 {
-    const auto printers = m_platform.enumPrinters();
-    if (!printers)
+    const PlatformCall call(m_platform);
+    const auto names = m_platform.enumPrinterNames();
+    if (!names)
         return -1;
-    const int count = int(printers->size());
+    const int count = int(names->size());
     // Only the first count names are written; names behind them keep what they held.
     if (printerlist.size() < count)
         printerlist.resize(count);
     for (int i = 0; i < count; ++i)
-        printerlist[i] = (*printers)[std::size_t(i)].printerName;
+        printerlist[i] = names->at(i);
     return count;
 }
 
 int n_printer::of_direct(const QString& printername, const QString& /*data*/)
 {
+    const PlatformCall call(m_platform);
     return m_platform.createDC(printername) ? 1 : -1;
 }
 
@@ -77,6 +79,7 @@ QString n_printer::of_getstringfromblob(const QByteArray& source, int offset) co
 int n_printer::of_printer(const QString& printername, int command, QVariant& outpara, int& papersize,
                           int& paperwidth, int& paperlength)
 {
+    const PlatformCall call(m_platform);
     const auto handle = m_platform.openPrinter(printername);
     if (!handle)
         return -1;
@@ -99,21 +102,32 @@ int n_printer::of_printer(const QString& printername, int command, QVariant& out
         return 1;
     case cmd_papersize:
     case cmd_papersize_too:
-        if (!info->devMode)
-            return -1; // a printer without default document settings has no paper to report
-        papersize = info->devMode->dmPaperSize;
-        paperwidth = info->devMode->dmPaperWidth;
-        paperlength = info->devMode->dmPaperLength;
-        return 1;
-    case cmd_orientation:
-        if (!info->devMode)
+    case cmd_orientation: {
+        // A printer without default document settings (a raw queue) has no paper to report.
+        const auto devMode = m_platform.documentPropertiesOut(*handle);
+        if (!devMode)
             return -1;
-        outpara = uint(info->devMode->dmOrientation);
+        if (command == cmd_orientation) {
+            outpara = uint(devMode->dmOrientation);
+            return 1;
+        }
+        papersize = devMode->dmPaperSize;
+        paperwidth = devMode->dmPaperWidth;
+        paperlength = devMode->dmPaperLength;
         return 1;
+    }
     case cmd_setdefault: {
         PrinterInfo2 changed = *info;
         changed.attributes |= printer_attribute_default;
-        return m_platform.setPrinter(*handle, changed) ? 1 : -1;
+        switch (m_platform.setPrinter(*handle, changed)) {
+        case SetPrinterResult::done:
+            return 1;
+        case SetPrinterResult::overridden:
+            return 0; // the environment's default stays the one the user's programs use
+        case SetPrinterResult::refused:
+            break;
+        }
+        return -1;
     }
     default:
         break;
@@ -216,6 +230,7 @@ int n_printer::of_setdefault(const QString& printername)
 
 QString n_printer::of_getpbprinter()
 {
+    const PlatformCall call(m_platform);
     const QString device = m_platform.profileString(QStringLiteral("windows"), QStringLiteral("device"),
                                                     QString());
     if (device.isEmpty())
@@ -247,6 +262,7 @@ int n_printer::applyDialogChoice(const std::optional<DevMode>& devMode, const st
         return dialog_not_applied;
     // The settings are stored, then the printer is made the default whatever became of them; the choice
     // counts as applied only when both took.
+    const PlatformCall call(m_platform);
     const int stored = of_modifyprinter(printername, *devMode);
     const int madeDefault = of_setdefault(printername);
     return stored == 1 && madeDefault == 1 ? 1 : dialog_not_applied;
@@ -269,14 +285,12 @@ int n_printer::of_pagesetup(QWidget* hwnd, qint32& left, qint32& right, qint32& 
     record.flags = psd_inhundredthsofmillimeters;
     if (!m_platform.pageSetupDlg(record))
         return -1;
-    const int rc = applyDialogChoice(record.hDevMode, record.hDevNames);
-    if (rc != 1)
-        return rc;
+    // The margins the user accepted come back whether or not the printer took the rest of the choice.
     left = record.rtMargin.left;
     right = record.rtMargin.right;
     top = record.rtMargin.top;
     bottom = record.rtMargin.bottom;
-    return 1;
+    return applyDialogChoice(record.hDevMode, record.hDevNames);
 }
 
 } // namespace printer

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -16,7 +17,8 @@ class QWidget;
 
 namespace printer {
 
-// Public part of a device mode: paper (number, width and length in tenths of a millimetre) and orientation.
+// Public part of a device mode: paper (number, width and length in tenths of a millimetre), orientation,
+// copies, colour, duplex and collation.
 struct DevMode {
     QString dmDeviceName;
     std::uint32_t dmFields = 0;
@@ -24,6 +26,10 @@ struct DevMode {
     std::uint16_t dmPaperSize = 0;
     std::uint16_t dmPaperLength = 0;
     std::uint16_t dmPaperWidth = 0;
+    std::uint16_t dmCopies = 0;
+    std::uint16_t dmColor = 0;   // 1 monochrome, 2 colour
+    std::uint16_t dmDuplex = 0;  // 1 one-sided, 2 long edge, 3 short edge
+    std::uint16_t dmCollate = 0; // 0 uncollated, 1 collated
 };
 
 // Level-2 printer information.
@@ -33,7 +39,6 @@ struct PrinterInfo2 {
     QString driverName;
     QString comment;
     QString location;
-    std::optional<DevMode> devMode; // the printer's default document settings; absent when it has none
     std::uint32_t attributes = 0;
     std::uint32_t status = 0;
 };
@@ -64,6 +69,13 @@ struct PageSetupDlg {
     Rect rtMargin; // chosen margins, in the unit the flags name
 };
 
+// What became of a default-printer change.
+enum class SetPrinterResult {
+    done,
+    refused,
+    overridden, // not made: the environment names the default that the user's programs use
+};
+
 // An open printer; closing it is destroying the handle.
 class PrinterHandle {
 public:
@@ -75,13 +87,19 @@ class Platform {
 public:
     virtual ~Platform() = default;
 
-    // The local printers in the spooler's order; nullopt when the spooler cannot list them.
-    virtual std::optional<std::vector<PrinterInfo2>> enumPrinters() = 0;
+    // Every call between beginCall and the matching endCall shares one bounded wait on the printing system, so
+    // that an operation made of several requests ends within a few seconds in all when the system does not
+    // answer. Pairs nest; the outermost one counts.
+    virtual void beginCall() {}
+    virtual void endCall() {}
+
+    // The names of the local printers in the spooler's order; nullopt when the spooler cannot list them.
+    virtual std::optional<QStringList> enumPrinterNames() = 0;
     // nullptr when there is no such printer or it cannot be reached.
     virtual std::unique_ptr<PrinterHandle> openPrinter(const QString& printerName) = 0;
     virtual std::optional<PrinterInfo2> getPrinter(PrinterHandle& printer) = 0;
     // Applies a changed record; only the default bit of the attributes is taken.
-    virtual bool setPrinter(PrinterHandle& printer, const PrinterInfo2& info) = 0;
+    virtual SetPrinterResult setPrinter(PrinterHandle& printer, const PrinterInfo2& info) = 0;
     // The paper numbers the printer's driver lists, in its order; nullopt when it cannot list them.
     virtual std::optional<std::vector<std::uint16_t>> deviceCapabilitiesPapers(const QString& device,
                                                                              const QString& port) = 0;
@@ -98,6 +116,22 @@ public:
     // Modal dialogs; true on OK.
     virtual bool printDlg(PrintDlg& record) = 0;
     virtual bool pageSetupDlg(PageSetupDlg& record) = 0;
+};
+
+// One operation on the printing system, from construction to destruction.
+class PlatformCall {
+public:
+    explicit PlatformCall(Platform& platform)
+        : m_platform(platform)
+    {
+        m_platform.beginCall();
+    }
+    ~PlatformCall() { m_platform.endCall(); }
+    PlatformCall(const PlatformCall&) = delete;
+    PlatformCall& operator=(const PlatformCall&) = delete;
+
+private:
+    Platform& m_platform;
 };
 
 // CUPS and Qt's print dialogs.

@@ -124,10 +124,10 @@ bool CupsScheduler::start()
     cupsSetServer(socketPath().toUtf8().constData());
 
     m_process.setProcessChannelMode(QProcess::MergedChannels);
-    // A test that crashes or is killed takes its scheduler with it.
+    // A test that crashes or is killed takes its scheduler with it, frozen or not.
     const pid_t parent = ::getpid();
     m_process.setChildProcessModifier([parent] {
-        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         if (::getppid() != parent)
             ::_exit(1);
     });
@@ -163,10 +163,23 @@ bool CupsScheduler::isRunning() const
     return m_pid > 0 && ::kill(pid_t(m_pid), 0) == 0;
 }
 
+void CupsScheduler::freeze()
+{
+    if (m_pid > 0)
+        ::kill(pid_t(m_pid), SIGSTOP);
+}
+
+void CupsScheduler::thaw()
+{
+    if (m_pid > 0)
+        ::kill(pid_t(m_pid), SIGCONT);
+}
+
 bool CupsScheduler::stop()
 {
     if (m_process.state() == QProcess::NotRunning)
         return true;
+    thaw(); // a frozen scheduler would not see the request to end
     ::kill(pid_t(m_pid), SIGTERM);
     if (!m_process.waitForFinished(stop_timeout_ms)) {
         ::kill(pid_t(m_pid), SIGKILL);
@@ -175,8 +188,9 @@ bool CupsScheduler::stop()
     return m_process.state() == QProcess::NotRunning;
 }
 
-bool CupsScheduler::run(const QString& tool, const QStringList& arguments)
+bool CupsScheduler::run(const QString& tool, const QStringList& arguments, const QString& home)
 {
+    m_output.clear();
     const QString program = findTool(tool);
     if (program.isEmpty()) {
         m_error = QStringLiteral("%1 not installed (package cups-client)").arg(tool);
@@ -184,6 +198,9 @@ bool CupsScheduler::run(const QString& tool, const QStringList& arguments)
     }
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("HOME"), home.isEmpty() ? homePath() : home);
+    process.setProcessEnvironment(environment);
     process.start(program, arguments);
     if (!process.waitForFinished(tool_timeout_ms)) {
         process.kill();
@@ -191,9 +208,10 @@ bool CupsScheduler::run(const QString& tool, const QStringList& arguments)
         m_error = QStringLiteral("%1 did not finish").arg(tool);
         return false;
     }
+    m_output = QString::fromUtf8(process.readAll());
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         m_error = QStringLiteral("%1 %2 failed: %3").arg(tool, arguments.join(QLatin1Char(' ')),
-                                                       QString::fromUtf8(process.readAll()));
+                                                       m_output);
         return false;
     }
     return true;

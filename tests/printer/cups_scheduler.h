@@ -11,6 +11,22 @@
 
 class CupsScheduler {
 public:
+    // Keeps the scheduler frozen for its lifetime; it goes on again whatever becomes of the test.
+    class Frozen {
+    public:
+        explicit Frozen(CupsScheduler& scheduler)
+            : m_scheduler(scheduler)
+        {
+            m_scheduler.freeze();
+        }
+        ~Frozen() { m_scheduler.thaw(); }
+        Frozen(const Frozen&) = delete;
+        Frozen& operator=(const Frozen&) = delete;
+
+    private:
+        CupsScheduler& m_scheduler;
+    };
+
     CupsScheduler();
     ~CupsScheduler();
 
@@ -21,9 +37,14 @@ public:
     bool stop();
     bool isRunning() const;
     qint64 pid() const { return m_pid; }
+    // Stops the scheduler where it stands (it keeps its connections but answers nothing) and lets it go on.
+    void freeze();
+    void thaw();
 
-    // Runs a CUPS tool (lpadmin, cupsdisable, …) against the scheduler, bounded in time.
-    bool run(const QString& tool, const QStringList& arguments);
+    // Runs a CUPS tool (lpadmin, cupsdisable, …) against the scheduler, bounded in time, for the user whose
+    // home is given (the private home when empty); output() holds what it printed.
+    bool run(const QString& tool, const QStringList& arguments, const QString& home = QString());
+    QString output() const { return m_output; }
     // A queue on file:///dev/null with the given PPD file, or the raw driver when ppd is empty.
     bool addQueue(const QString& name, const QString& ppd, const QStringList& extra = {});
 
@@ -40,4 +61,5 @@ private:
     QProcess m_process;
     qint64 m_pid = 0;
     QString m_error;
+    QString m_output;
 };

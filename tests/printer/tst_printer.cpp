@@ -1,4 +1,4 @@
-// The printer object against a private CUPS scheduler with three queues on file:///dev/null.
+// The printer object against a private CUPS scheduler with its queues on file:///dev/null.
 
 #include "cups_scheduler.h"
 
@@ -8,13 +8,18 @@
 #include <cups/cups.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPageSetupDialog>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QTimer>
 #include <QtTest>
 
@@ -28,12 +33,17 @@ namespace {
 const QString alpha = QStringLiteral("fm_alpha"); // generic driver, custom sizes
 const QString beta = QStringLiteral("fm_beta");   // generic driver, not shared
 const QString raw = QStringLiteral("fm_raw");     // raw queue: no driver, no paper of its own
+// Photo driver: 3.5 x 5 in by default, 4 x 6 in, A4 and letter, no custom sizes; two trays, duplex, colour.
+const QString photo = QStringLiteral("fm_photo");
+const QString group = QStringLiteral("fm_class"); // class of fm_alpha and fm_beta
 const QString generic = QStringLiteral("Generic PostScript Printer");
 const QString nullDevice = QStringLiteral("file:///dev/null");
 
 constexpr qint64 local = n_printer::printer_attribute_local;
 constexpr qint64 shared = n_printer::printer_attribute_shared;
 constexpr qint64 isDefault = n_printer::printer_attribute_default;
+constexpr qint32 paused = 0x1;
+constexpr qint32 notAvailable = 0x1000;
 
 // The system services with some answers replaced, to show what the object does with them.
 class TestPlatform : public printer::CupsPlatform {
@@ -44,10 +54,21 @@ public:
     std::function<bool(printer::PageSetupDlg&)> pageDialog;
     std::optional<QString> deviceEntry;
     bool setPrinterFails = false;
+    // Run once, right after a printer was opened or its document settings were read.
+    std::function<void()> afterOpen;
+    std::function<void()> afterDocumentRead;
 
-    bool setPrinter(printer::PrinterHandle& handle, const printer::PrinterInfo2& info) override
+    std::unique_ptr<printer::PrinterHandle> openPrinter(const QString& name) override
     {
-        return !setPrinterFails && CupsPlatform::setPrinter(handle, info);
+        auto handle = CupsPlatform::openPrinter(name);
+        if (const auto hook = std::exchange(afterOpen, nullptr))
+            hook();
+        return handle;
+    }
+
+    printer::SetPrinterResult setPrinter(printer::PrinterHandle& handle, const printer::PrinterInfo2& info) override
+    {
+        return setPrinterFails ? printer::SetPrinterResult::refused : CupsPlatform::setPrinter(handle, info);
     }
 
     QString profileString(const QString& section, const QString& key, const QString& defaultText) override
@@ -66,7 +87,10 @@ public:
     {
         if (documentReadFails)
             return std::nullopt;
-        return CupsPlatform::documentPropertiesOut(handle);
+        auto devMode = CupsPlatform::documentPropertiesOut(handle);
+        if (const auto hook = std::exchange(afterDocumentRead, nullptr))
+            hook();
+        return devMode;
     }
     bool printDlg(printer::PrintDlg& record) override
     {
@@ -87,6 +111,12 @@ printer::DevMode devMode(std::uint16_t paper, std::uint16_t width, std::uint16_t
     mode.dmPaperWidth = width;
     mode.dmPaperLength = length;
     mode.dmOrientation = orientation;
+    // A dialog gives the whole record: one copy, grey, one-sided, uncollated.
+    mode.dmFields |= n_printer::dm_copies | n_printer::dm_color | n_printer::dm_duplex | n_printer::dm_collate;
+    mode.dmCopies = 1;
+    mode.dmColor = 1;
+    mode.dmDuplex = 1;
+    mode.dmCollate = 0;
     return mode;
 }
 
@@ -101,7 +131,44 @@ std::function<bool(printer::PrintDlg&)> choosing(std::optional<QString> name, st
     };
 }
 
+// Restores an environment variable's absence at the end of a test.
+class EnvironmentVariable {
+public:
+    EnvironmentVariable(const char* name, const QByteArray& value)
+        : m_name(name)
+    {
+        qputenv(name, value);
+    }
+    ~EnvironmentVariable() { qunsetenv(m_name); }
+    EnvironmentVariable(const EnvironmentVariable&) = delete;
+    EnvironmentVariable& operator=(const EnvironmentVariable&) = delete;
+
+private:
+    const char* m_name;
+};
+
+// When a test freezes the scheduler.
+enum class Freeze { beforeTheCall, afterTheOpen, afterTheSettingsRead };
+
+// A user's options file as one may find it: a comment, a blank line, another printer's options, an instance.
+const QString handWritten = QStringLiteral("# kept by hand\n"
+                                           "\n"
+                                           "Default fm_alpha sides=two-sided-long-edge\n"
+                                           "Dest fm_beta  job-sheets=none,none   print-quality=5\n"
+                                           "Dest fm_alpha/draft print-quality=3 job-name=\"a \\\"b\\\"\"\n");
+
+// The print dialog once it is on screen.
+QPrintDialog* shownPrintDialog(QWidget* modal)
+{
+    auto* dialog = qobject_cast<QPrintDialog*>(modal);
+    return dialog && dialog->isVisible() ? dialog : nullptr;
+}
+
 } // namespace
+
+using Change = std::function<QString(n_printer&)>;
+Q_DECLARE_METATYPE(Change)
+Q_DECLARE_METATYPE(Freeze)
 
 class tst_printer : public QObject {
     Q_OBJECT
@@ -116,7 +183,9 @@ private slots:
     void unreachableScheduler();
     void queueRecords_data();
     void queueRecords();
-    void stoppedAndRejectingQueue();
+    void queueStates_data();
+    void queueStates();
+    void namesAreCaseInsensitive();
     void attributeWithHighBitIsNotWrapped();
     void directNeedsAPrinterThatOpens_data();
     void directNeedsAPrinterThatOpens();
@@ -126,6 +195,10 @@ private slots:
     void paperSetAndReadBack();
     void paperRefusedStoresNothing_data();
     void paperRefusedStoresNothing();
+    void namedPapersWithoutNumberRoundTrip_data();
+    void namedPapersWithoutNumberRoundTrip();
+    void paperBesideTrayKeyword();
+    void classTakesItsMembersPaper();
     void orientation_data();
     void orientation();
     void aliasesAndOtherCommands();
@@ -134,6 +207,10 @@ private slots:
 
     void setDefaultReadBack();
     void setDefaultRefused();
+    void environmentDefaultOverrides_data();
+    void environmentDefaultOverrides();
+    void optionsFileAsTheToolWritesIt_data();
+    void optionsFileAsTheToolWritesIt();
     void defaultDeviceEntry();
     void defaultPrinterFromEntry_data();
     void defaultPrinterFromEntry();
@@ -150,15 +227,24 @@ private slots:
     void printSetupRefusedDefaultReported();
     void pageSetupMarginsInOrder();
     void pageSetupCancelKeepsMargins();
+    void pageSetupMarginsReturnedWhenNotApplied_data();
+    void pageSetupMarginsReturnedWhenNotApplied();
     void realPrintDialogAccepted_data();
     void realPrintDialogAccepted();
+    void realPrintDialogStoresJobChoices();
     void realPageSetupDialogAccepted();
+
+    void frozenSchedulerEndsEveryCall_data();
+    void frozenSchedulerEndsEveryCall();
+    void frozenSchedulerOpensNoDialog_data();
+    void frozenSchedulerOpensNoDialog();
 
     // Last: removes the queues.
     void emptySpoolerListsNothing();
 
 private:
     QString userOptions() const;
+    void writeUserOptions(const QString& text);
     std::unique_ptr<QTimer> acceptModalDialogLater(const std::function<bool(QWidget*)>& isTheDialog);
 
     CupsScheduler m_cups;
@@ -173,6 +259,12 @@ void tst_printer::initTestCase()
     QVERIFY2(m_cups.addQueue(beta, ppd, {QStringLiteral("-o"), QStringLiteral("printer-is-shared=false")}),
              qPrintable(m_cups.error()));
     QVERIFY2(m_cups.addQueue(alpha, ppd), qPrintable(m_cups.error()));
+    QVERIFY2(m_cups.addQueue(photo, QStringLiteral(FM_PRINTER_TEST_DIR "/photo.ppd")), qPrintable(m_cups.error()));
+    for (const QString& member : {alpha, beta})
+        QVERIFY2(m_cups.run(QStringLiteral("lpadmin"), {QStringLiteral("-p"), member, QStringLiteral("-c"), group}),
+                 qPrintable(m_cups.error()));
+    for (const char* tool : {"cupsenable", "cupsaccept"})
+        QVERIFY2(m_cups.run(QLatin1String(tool), {group}), qPrintable(m_cups.error()));
 }
 
 void tst_printer::cleanupTestCase()
@@ -186,8 +278,7 @@ void tst_printer::cleanupTestCase()
 void tst_printer::init()
 {
     // Every test starts without options of the user's own and without a default printer.
-    QFile::remove(m_cups.userOptionsPath());
-    QDir(m_cups.homePath()).mkpath(QStringLiteral(".cups"));
+    QDir(m_cups.homePath() + QStringLiteral("/.cups")).removeRecursively();
 }
 
 QString tst_printer::userOptions() const
@@ -196,6 +287,14 @@ QString tst_printer::userOptions() const
     if (!file.open(QIODevice::ReadOnly))
         return QString();
     return QString::fromUtf8(file.readAll());
+}
+
+void tst_printer::writeUserOptions(const QString& text)
+{
+    QVERIFY(QDir().mkpath(QFileInfo(m_cups.userOptionsPath()).path()));
+    QFile file(m_cups.userOptionsPath());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QVERIFY(file.write(text.toUtf8()) == text.toUtf8().size());
 }
 
 std::unique_ptr<QTimer> tst_printer::acceptModalDialogLater(const std::function<bool(QWidget*)>& isTheDialog)
@@ -224,16 +323,16 @@ void tst_printer::printerListInSpoolerOrder()
 {
     n_printer object;
     QStringList list;
-    QCOMPARE(object.of_getprinterlist(list), 3);
-    QCOMPARE(list, (QStringList{alpha, beta, raw}));
+    QCOMPARE(object.of_getprinterlist(list), 5);
+    QCOMPARE(list, (QStringList{alpha, beta, group, photo, raw}));
 }
 
 void tst_printer::printerListKeepsEntriesBehindTheCount()
 {
     n_printer object;
-    QStringList list{"one", "two", "three", "four", "five"};
-    QCOMPARE(object.of_getprinterlist(list), 3);
-    QCOMPARE(list, (QStringList{alpha, beta, raw, "four", "five"}));
+    QStringList list{"one", "two", "three", "four", "five", "six", "seven"};
+    QCOMPARE(object.of_getprinterlist(list), 5);
+    QCOMPARE(list, (QStringList{alpha, beta, group, photo, raw, "six", "seven"}));
 }
 
 void tst_printer::unreachableScheduler()
@@ -251,7 +350,7 @@ void tst_printer::unreachableScheduler()
     QCOMPARE(list, QStringList{"kept"});
     QCOMPARE(direct, -1);
     QCOMPARE(driver, QString());
-    QCOMPARE(object.of_getprinterlist(list), 3); // reachable again
+    QCOMPARE(object.of_getprinterlist(list), 5); // reachable again
 }
 
 void tst_printer::queueRecords_data()
@@ -266,6 +365,8 @@ void tst_printer::queueRecords_data()
     QTest::newRow("generic driver, not shared") << beta << generic << nullDevice << 0 << local;
     QTest::newRow("raw queue") << raw << QStringLiteral("Local Raw Printer") << nullDevice << 0
                                << (local | shared | n_printer::printer_attribute_raw_only);
+    QTest::newRow("class of two queues") << group << QStringLiteral("Local Printer Class") << nullDevice << 0
+                                         << (local | shared);
     QTest::newRow("no such printer") << QStringLiteral("fm_none") << QString() << QString() << -1 << qint64(-1);
     QTest::newRow("empty name") << QString() << QString() << QString() << -1 << qint64(-1);
 }
@@ -280,19 +381,53 @@ void tst_printer::queueRecords()
     QTEST(object.of_getattribute(name), "attributes");
 }
 
-void tst_printer::stoppedAndRejectingQueue()
+void tst_printer::queueStates_data()
 {
+    QTest::addColumn<QStringList>("stop");
+    QTest::addColumn<QStringList>("resume");
+    QTest::addColumn<qint32>("status");
+
+    // A stopped queue keeps taking jobs and holds them; a rejecting one prints what it has and takes none.
+    QTest::newRow("stopped is paused") << QStringList{"cupsdisable"} << QStringList{"cupsenable"} << paused;
+    QTest::newRow("rejecting takes no job") << QStringList{"cupsreject"} << QStringList{"cupsaccept"} << notAvailable;
+    QTest::newRow("stopped and rejecting") << QStringList{"cupsdisable", "cupsreject"}
+                                           << QStringList{"cupsenable", "cupsaccept"} << (paused | notAvailable);
+}
+
+void tst_printer::queueStates()
+{
+    QFETCH(QStringList, stop);
+    QFETCH(QStringList, resume);
     n_printer object;
-    QVERIFY2(m_cups.run(QStringLiteral("cupsdisable"), {beta}), qPrintable(m_cups.error()));
-    QVERIFY2(m_cups.run(QStringLiteral("cupsreject"), {beta}), qPrintable(m_cups.error()));
+    for (const QString& tool : stop)
+        QVERIFY2(m_cups.run(tool, {beta}), qPrintable(m_cups.error()));
     const qint32 status = object.of_getstatus(beta);
     const qint64 attributes = object.of_getattribute(beta);
-    QVERIFY2(m_cups.run(QStringLiteral("cupsenable"), {beta}), qPrintable(m_cups.error()));
-    QVERIFY2(m_cups.run(QStringLiteral("cupsaccept"), {beta}), qPrintable(m_cups.error()));
+    for (const QString& tool : resume)
+        QVERIFY2(m_cups.run(tool, {beta}), qPrintable(m_cups.error()));
 
-    QCOMPARE(status, qint32(0x1)); // paused
-    QCOMPARE(attributes, local | n_printer::printer_attribute_work_offline);
+    QTEST(status, "status");
+    QCOMPARE(attributes, local); // neither is a printer used offline
     QCOMPARE(object.of_getstatus(beta), 0);
+}
+
+void tst_printer::namesAreCaseInsensitive()
+{
+    // The scheduler takes any case; what is stored carries the queue's own name, so every program sees it.
+    n_printer object;
+    const QString upper = beta.toUpper();
+    QCOMPARE(object.of_getdrivername(upper), generic);
+    QCOMPARE(object.of_setdefault(upper), 1);
+    QCOMPARE(object.of_setpapersize(upper, n_printer::dmpaper_a5, 0, 0), 1);
+    QCOMPARE(userOptions(), QStringLiteral("Default fm_beta media=iso_a5_148x210mm\n"));
+    QCOMPARE(object.of_getattribute(upper), local | isDefault);
+    QCOMPARE(object.of_getattribute(beta), local | isDefault);
+    QCOMPARE(object.of_getpbprinter(), beta);
+    QVERIFY2(m_cups.run(QStringLiteral("lpoptions"), {QStringLiteral("-p"), beta}), qPrintable(m_cups.error()));
+    QVERIFY2(m_cups.output().contains(QStringLiteral("media=iso_a5_148x210mm")), qPrintable(m_cups.output()));
+    int paper = 0, width = 0, length = 0;
+    QCOMPARE(object.of_getpapersize(upper, paper, width, length), 1);
+    QCOMPARE(paper, int(n_printer::dmpaper_a5));
 }
 
 void tst_printer::attributeWithHighBitIsNotWrapped()
@@ -342,14 +477,15 @@ void tst_printer::paperSetAndReadBack_data()
     QTest::addColumn<int>("length");
     QTest::addColumn<int>("readWidth");
     QTest::addColumn<int>("readLength");
-    QTest::addColumn<QString>("media");
+    QTest::addColumn<QString>("options"); // the user's options file afterwards
 
-    QTest::newRow("A4 is 9") << alpha << 9 << 0 << 0 << 2100 << 2970 << "media=iso_a4_210x297mm";
+    QTest::newRow("A4 is 9, the driver's own: nothing to store") << alpha << 9 << 0 << 0 << 2100 << 2970 << "";
     QTest::newRow("letter is 1, width and length ignored")
-        << alpha << 1 << 1500 << 2000 << 2159 << 2794 << "media=na_letter_8.5x11in";
-    QTest::newRow("A5 is 11 on the unshared queue") << beta << 11 << 0 << 0 << 1480 << 2100 << "media=iso_a5_148x210mm";
+        << alpha << 1 << 1500 << 2000 << 2159 << 2794 << "Dest fm_alpha media=na_letter_8.5x11in\n";
+    QTest::newRow("A5 is 11 on the unshared queue")
+        << beta << 11 << 0 << 0 << 1480 << 2100 << "Dest fm_beta media=iso_a5_148x210mm\n";
     QTest::newRow("user size 150 x 200 mm is 256")
-        << alpha << 256 << 1500 << 2000 << 1500 << 2000 << "media=custom_150x200mm_150x200mm";
+        << alpha << 256 << 1500 << 2000 << 1500 << 2000 << "Dest fm_alpha media=custom_150x200mm_150x200mm\n";
 }
 
 void tst_printer::paperSetAndReadBack()
@@ -358,10 +494,9 @@ void tst_printer::paperSetAndReadBack()
     QFETCH(int, paper);
     QFETCH(int, width);
     QFETCH(int, length);
-    QFETCH(QString, media);
     n_printer object;
     QCOMPARE(object.of_setpapersize(name, paper, width, length), 1);
-    QVERIFY2(userOptions().contains(QStringLiteral("Dest %1 %2").arg(name, media)), qPrintable(userOptions()));
+    QTEST(userOptions(), "options");
 
     int readPaper = 0, readWidth = 0, readLength = 0;
     QCOMPARE(object.of_getpapersize(name, readPaper, readWidth, readLength), 1);
@@ -383,6 +518,8 @@ void tst_printer::paperRefusedStoresNothing_data()
     QTest::newRow("user size above the driver's maximum") << alpha << 256 << 5000 << 6000;
     QTest::newRow("user size without width and length") << alpha << 256 << 0 << 0;
     QTest::newRow("raw queue lists no paper") << raw << 9 << 0 << 0;
+    QTest::newRow("user size on a queue without custom sizes") << photo << 256 << 1500 << 2000;
+    QTest::newRow("A5 not listed by the photo driver") << photo << 11 << 0 << 0;
     QTest::newRow("no such printer") << QStringLiteral("fm_none") << 9 << 0 << 0;
 }
 
@@ -400,6 +537,75 @@ void tst_printer::paperRefusedStoresNothing()
         QCOMPARE(object.of_getpapersize(alpha, readPaper, readWidth, readLength), 1);
         QCOMPARE(readPaper, int(n_printer::dmpaper_a4));
     }
+}
+
+void tst_printer::namedPapersWithoutNumberRoundTrip_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<QString>("options"); // the user's options file once it is set
+
+    QTest::newRow("3.5 x 5 in, the driver's default") << 889 << 1270 << "Dest fm_photo media=oe_photo-l_3.5x5in\n";
+    QTest::newRow("4 x 6 in") << 1016 << 1524 << "Dest fm_photo media=na_index-4x6_4x6in\n";
+}
+
+void tst_printer::namedPapersWithoutNumberRoundTrip()
+{
+    // Papers the queue lists but Windows has no number for read as 256 with their size, and set back so, though
+    // the queue takes no custom size; the object can always come back to them from a numbered paper.
+    QFETCH(int, width);
+    QFETCH(int, length);
+    n_printer object;
+    QCOMPARE(object.of_setpapersize(photo, n_printer::dmpaper_a4, 0, 0), 1);
+    QCOMPARE(object.of_setpapersize(photo, n_printer::dmpaper_user, width, length), 1);
+    QTEST(userOptions(), "options");
+    int paper = 0, readWidth = 0, readLength = 0;
+    QCOMPARE(object.of_getpapersize(photo, paper, readWidth, readLength), 1);
+    QCOMPARE(std::tuple(paper, readWidth, readLength), std::tuple(256, width, length));
+    QCOMPARE(object.of_setpapersize(photo, paper, readWidth, readLength), 1);
+    QTEST(userOptions(), "options");
+}
+
+void tst_printer::paperBesideTrayKeyword()
+{
+    // A media option may name a tray (or a type) beside the size, as the lpoptions tool stores it.
+    QVERIFY2(m_cups.run(QStringLiteral("lpoptions"), {QStringLiteral("-p"), photo, QStringLiteral("-o"),
+                                                       QStringLiteral("media=A4,Upper")}),
+             qPrintable(m_cups.error()));
+    n_printer object;
+    int paper = 0, width = 0, length = 0;
+    QCOMPARE(object.of_getpapersize(photo, paper, width, length), 1);
+    QCOMPARE(std::tuple(paper, width, length), std::tuple(9, 2100, 2970));
+    QVariant orientation;
+    QCOMPARE(object.of_printer(photo, 7, orientation, paper, width, length), 1);
+    QCOMPARE(orientation.toUInt(), n_printer::dmorient_portrait);
+
+    // A new size keeps the tray.
+    QCOMPARE(object.of_setpapersize(photo, n_printer::dmpaper_letter, 0, 0), 1);
+    QCOMPARE(userOptions(), QStringLiteral("Dest fm_photo media=na_letter_8.5x11in,Upper\n"));
+    QCOMPARE(object.of_getpapersize(photo, paper, width, length), 1);
+    QCOMPARE(paper, int(n_printer::dmpaper_letter));
+    QVariant landscape(2);
+    QCOMPARE(object.of_printer(photo, 103, landscape, paper, width, length), 1);
+    QCOMPARE(userOptions(), QStringLiteral("Dest fm_photo media=na_letter_8.5x11in,Upper orientation-requested=4\n"));
+}
+
+void tst_printer::classTakesItsMembersPaper()
+{
+    // A job sent to a class prints on any member: the class offers the papers they all take, the first
+    // member's default until the user sets one for the class.
+    n_printer object;
+    int paper = 0, width = 0, length = 0;
+    QCOMPARE(object.of_getpapersize(group, paper, width, length), 1);
+    QCOMPARE(std::tuple(paper, width, length), std::tuple(9, 2100, 2970));
+    QCOMPARE(object.of_setpapersize(group, n_printer::dmpaper_a5, 0, 0), 1);
+    QCOMPARE(object.of_setpapersize(group, n_printer::dmpaper_user, 1200, 1800), 1);
+    QCOMPARE(object.of_setpapersize(group, n_printer::dmpaper_a3, 0, 0), -1);
+    QCOMPARE(userOptions(), QStringLiteral("Dest fm_class media=custom_120x180mm_120x180mm\n"));
+    QCOMPARE(object.of_getpapersize(group, paper, width, length), 1);
+    QCOMPARE(std::tuple(paper, width, length), std::tuple(256, 1200, 1800));
+    QCOMPARE(object.of_getpapersize(alpha, paper, width, length), 1); // the members keep their own
+    QCOMPARE(paper, int(n_printer::dmpaper_a4));
 }
 
 void tst_printer::orientation_data()
@@ -489,6 +695,10 @@ void tst_printer::setDefaultReadBack()
     QCOMPARE(object.of_setdefault(beta), 1);
     QCOMPARE(object.of_getpbprinter(), beta);
     QCOMPARE(QPrinterInfo::defaultPrinterName(), beta);
+    // The user's own folder, as libcups makes it: no one else may read it.
+    constexpr auto others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ExeGroup
+        | QFileDevice::ReadOther | QFileDevice::WriteOther | QFileDevice::ExeOther;
+    QCOMPARE(QFileInfo(m_cups.homePath() + QStringLiteral("/.cups")).permissions() & others, QFileDevice::Permissions());
     QCOMPARE(object.of_getattribute(beta), local | isDefault);
     QCOMPARE(object.of_setdefault(beta), 1); // already the default: stays so
     QCOMPARE(object.of_getattribute(beta), local | isDefault);
@@ -517,6 +727,90 @@ void tst_printer::setDefaultRefused()
     QVERIFY(QDir(m_cups.userOptionsPath()).removeRecursively());
     QCOMPARE(result, -1);
     QCOMPARE(after, QString());
+}
+
+void tst_printer::environmentDefaultOverrides_data()
+{
+    QTest::addColumn<QByteArray>("variable");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("defaultAfter");
+    QTest::addColumn<QString>("options");
+
+    // The user's programs take LPDEST, or else PRINTER, over the stored default: storing another one would
+    // change nothing they see.
+    QTest::newRow("LPDEST names another printer") << QByteArray("LPDEST") << QByteArray("fm_alpha") << 0 << alpha << "";
+    QTest::newRow("PRINTER names another printer") << QByteArray("PRINTER") << QByteArray("fm_alpha") << 0 << alpha
+                                                   << "";
+    QTest::newRow("LPDEST names this printer") << QByteArray("LPDEST") << QByteArray("fm_beta") << 1 << beta
+                                               << "Default fm_beta\n";
+    QTest::newRow("PRINTER lp names no printer") << QByteArray("PRINTER") << QByteArray("lp") << 1 << beta
+                                                 << "Default fm_beta\n";
+}
+
+void tst_printer::environmentDefaultOverrides()
+{
+    QFETCH(QByteArray, variable);
+    QFETCH(QByteArray, value);
+    QFETCH(int, result);
+    const EnvironmentVariable environment(variable.constData(), value);
+    n_printer object;
+    QTEST(object.of_setdefault(beta), "result");
+    QTEST(object.of_getpbprinter(), "defaultAfter");
+    QTEST(userOptions(), "options");
+
+    // The dialogs report the same: their choice is applied only when the printer became the default.
+    QFile::remove(m_cups.userOptionsPath());
+    TestPlatform platform;
+    platform.printDialog = choosing(beta, devMode(n_printer::dmpaper_a5, 1480, 2100, n_printer::dmorient_portrait));
+    n_printer dialogs(platform);
+    QCOMPARE(dialogs.of_printsetup(nullptr), result);
+    QTEST(dialogs.of_getpbprinter(), "defaultAfter");
+}
+
+void tst_printer::optionsFileAsTheToolWritesIt_data()
+{
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<QStringList>("tool"); // the same change by the lpoptions tool
+
+    QTest::newRow("paper") << Change([](n_printer& o) { return QString::number(o.of_setpapersize(beta, 11, 0, 0)); })
+                           << QStringList{"-p", "fm_beta", "-o", "media=iso_a5_148x210mm"};
+    QTest::newRow("user size") << Change([](n_printer& o) { return QString::number(o.of_setpapersize(alpha, 256, 1500, 2000)); })
+                               << QStringList{"-p", "fm_alpha", "-o", "media=custom_150x200mm_150x200mm"};
+    QTest::newRow("orientation") << Change([](n_printer& o) {
+        QVariant landscape(2);
+        int unused = 0;
+        return QString::number(o.of_printer(alpha, 103, landscape, unused, unused, unused));
+    }) << QStringList{"-p", "fm_alpha", "-o", "orientation-requested=4"};
+    QTest::newRow("default printer") << Change([](n_printer& o) { return QString::number(o.of_setdefault(photo)); })
+                                     << QStringList{"-d", "fm_photo"};
+    QTest::newRow("paper of a name in capitals")
+        << Change([](n_printer& o) { return QString::number(o.of_setpapersize(QStringLiteral("FM_ALPHA"), 1, 0, 0)); })
+        << QStringList{"-p", "fm_alpha", "-o", "media=na_letter_8.5x11in"};
+    QTest::newRow("default printer in capitals")
+        << Change([](n_printer& o) { return QString::number(o.of_setdefault(QStringLiteral("FM_BETA"))); })
+        << QStringList{"-d", "fm_beta"};
+}
+
+void tst_printer::optionsFileAsTheToolWritesIt()
+{
+    QFETCH(Change, change);
+    QFETCH(QStringList, tool);
+    const QTemporaryDir toolHome(m_cups.homePath() + QStringLiteral("/../tool-XXXXXX"));
+    QVERIFY(toolHome.isValid());
+    const QString toolOptions = toolHome.path() + QStringLiteral("/.cups/lpoptions");
+    QVERIFY(QDir().mkpath(QFileInfo(toolOptions).path()));
+    writeUserOptions(handWritten);
+    QVERIFY(QFile::copy(m_cups.userOptionsPath(), toolOptions));
+
+    n_printer object;
+    QCOMPARE(change(object), QStringLiteral("1"));
+    QVERIFY2(m_cups.run(QStringLiteral("lpoptions"), tool, toolHome.path()), qPrintable(m_cups.error()));
+
+    QFile toolFile(toolOptions);
+    QVERIFY(toolFile.open(QIODevice::ReadOnly));
+    QCOMPARE(userOptions(), QString::fromUtf8(toolFile.readAll()));
+    QVERIFY(userOptions() != handWritten);
 }
 
 void tst_printer::defaultDeviceEntry()
@@ -726,55 +1020,84 @@ void tst_printer::pageSetupCancelKeepsMargins()
     qint32 left = 11, right = 12, top = 13, bottom = 14;
     QCOMPARE(object.of_pagesetup(nullptr, left, right, top, bottom), -1);
     QCOMPARE(std::tuple(left, right, top, bottom), std::tuple(11, 12, 13, 14));
-    // OK without a printer: nothing applied, margins untouched.
-    platform.pageDialog = [](printer::PageSetupDlg& record) {
-        record.rtMargin = {1, 2, 3, 4};
+    QCOMPARE(userOptions(), QString());
+}
+
+void tst_printer::pageSetupMarginsReturnedWhenNotApplied_data()
+{
+    QTest::addColumn<bool>("withPrinter");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("OK without a printer") << false << QString();
+    QTest::newRow("printer that takes no paper") << true << raw;
+    QTest::newRow("printer the spooler does not know") << true << QStringLiteral("fm_none");
+}
+
+void tst_printer::pageSetupMarginsReturnedWhenNotApplied()
+{
+    // The user accepted the margins: they come back though the printer did not take the rest.
+    QFETCH(bool, withPrinter);
+    QFETCH(QString, name);
+    TestPlatform platform;
+    platform.pageDialog = [&](printer::PageSetupDlg& record) {
+        if (withPrinter)
+            record.hDevNames = printer::makeDevNames(generic, name, nullDevice, false);
+        record.hDevMode = devMode(n_printer::dmpaper_a4, 2100, 2970, n_printer::dmorient_portrait);
+        record.rtMargin = {1000, 2000, 2500, 4000};
         return true;
     };
+    n_printer object(platform);
+    qint32 left = 11, right = 12, top = 13, bottom = 14;
     QCOMPARE(object.of_pagesetup(nullptr, left, right, top, bottom), n_printer::dialog_not_applied);
-    QCOMPARE(std::tuple(left, right, top, bottom), std::tuple(11, 12, 13, 14));
-    QCOMPARE(userOptions(), QString());
+    QCOMPARE(std::tuple(left, right, top, bottom), std::tuple(1000, 2500, 2000, 4000));
+    QVERIFY2(!userOptions().contains(QStringLiteral("media=")), qPrintable(userOptions()));
 }
 
 void tst_printer::realPrintDialogAccepted_data()
 {
     QTest::addColumn<QString>("name");
+    QTest::addColumn<QStringList>("stored"); // the user's options, set with the lpoptions tool before the dialog
     QTest::addColumn<int>("paper");
     QTest::addColumn<int>("width");
     QTest::addColumn<int>("length");
     QTest::addColumn<uint>("orientation");
-    QTest::addColumn<bool>("stored"); // the user's paper and orientation set before the dialog opens
 
-    QTest::newRow("driver's defaults") << beta << 9 << 2100 << 2970 << n_printer::dmorient_portrait << false;
-    QTest::newRow("user's A5 landscape") << beta << 11 << 1480 << 2100 << n_printer::dmorient_landscape << true;
-    QTest::newRow("user size 120 x 180 mm")
-        << alpha << 256 << 1200 << 1800 << n_printer::dmorient_portrait << true;
+    QTest::newRow("driver's defaults") << beta << QStringList() << 9 << 2100 << 2970 << n_printer::dmorient_portrait;
+    QTest::newRow("user's A5 landscape") << beta << QStringList{"media=iso_a5_148x210mm", "orientation-requested=4"}
+                                         << 11 << 1480 << 2100 << n_printer::dmorient_landscape;
+    QTest::newRow("user size 120 x 180 mm") << alpha << QStringList{"media=custom_120x180mm_120x180mm"} << 256
+                                            << 1200 << 1800 << n_printer::dmorient_portrait;
+    QTest::newRow("3.5 x 5 in, no number, no custom sizes")
+        << photo << QStringList() << 256 << 889 << 1270 << n_printer::dmorient_portrait;
+    QTest::newRow("A4 beside a tray") << photo << QStringList{"media=A4,Upper"} << 9 << 2100 << 2970
+                                      << n_printer::dmorient_portrait;
+    QTest::newRow("copies, duplex and grey") << photo
+                                             << QStringList{"copies=3", "sides=two-sided-long-edge",
+                                                            "print-color-mode=monochrome"}
+                                             << 256 << 889 << 1270 << n_printer::dmorient_portrait;
 }
 
 void tst_printer::realPrintDialogAccepted()
 {
-    // The dialog opens on the user's default printer with its stored paper and orientation; OK without a
-    // change stores what it showed and keeps that printer the default.
+    // The dialog opens on the user's default printer with its stored settings; OK without a change keeps them
+    // as they were, keeps that printer the default, and reports the choice applied.
     QFETCH(QString, name);
+    QFETCH(QStringList, stored);
     QFETCH(int, paper);
     QFETCH(int, width);
     QFETCH(int, length);
     QFETCH(uint, orientation);
-    QFETCH(bool, stored);
     n_printer object;
     QCOMPARE(object.of_setdefault(name), 1);
-    if (stored) {
-        QCOMPARE(object.of_setpapersize(name, paper, width, length), 1);
-        QVariant turned(orientation);
-        int unused = 0;
-        QCOMPARE(object.of_printer(name, 103, turned, unused, unused, unused), 1);
-    }
+    for (const QString& option : stored)
+        QVERIFY2(m_cups.run(QStringLiteral("lpoptions"), {QStringLiteral("-p"), name, QStringLiteral("-o"), option}),
+                 qPrintable(m_cups.error()));
+    const QString before = userOptions();
 
     QString shownOn;
     QPageLayout shown;
     const auto answer = acceptModalDialogLater([&](QWidget* modal) {
-        auto* dialog = qobject_cast<QPrintDialog*>(modal);
-        if (!dialog || !dialog->isVisible())
+        QPrintDialog* dialog = shownPrintDialog(modal);
+        if (!dialog)
             return false;
         shownOn = dialog->printer()->printerName();
         shown = dialog->printer()->pageLayout();
@@ -782,19 +1105,61 @@ void tst_printer::realPrintDialogAccepted()
     });
     QCOMPARE(object.of_printsetup(nullptr), 1);
     QCOMPARE(shownOn, name);
-    QCOMPARE(shown.pageSize().windowsId(), paper);
+    if (paper != 256)
+        QCOMPARE(shown.pageSize().windowsId(), paper);
     QCOMPARE(shown.orientation() == QPageLayout::Landscape ? n_printer::dmorient_landscape
                                                            : n_printer::dmorient_portrait,
              orientation);
 
+    QCOMPARE(userOptions(), before);
     QCOMPARE(object.of_getpbprinter(), name);
     int readPaper = 0, readWidth = 0, readLength = 0;
     QCOMPARE(object.of_getpapersize(name, readPaper, readWidth, readLength), 1);
     QCOMPARE(std::tuple(readPaper, readWidth, readLength), std::tuple(paper, width, length));
-    QVariant readOrientation;
-    QCOMPARE(object.of_printer(name, 7, readOrientation, readPaper, readWidth, readLength), 1);
-    QCOMPARE(readOrientation.toUInt(), orientation);
-    QVERIFY2(userOptions().contains(QStringLiteral("Default %1 media=").arg(name)), qPrintable(userOptions()));
+}
+
+void tst_printer::realPrintDialogStoresJobChoices()
+{
+    // Copies, collation and duplex chosen in the dialog become the user's options for the printer.
+    n_printer object;
+    QCOMPARE(object.of_setdefault(photo), 1);
+    const auto answer = acceptModalDialogLater([](QWidget* modal) {
+        QPrintDialog* dialog = shownPrintDialog(modal);
+        if (!dialog)
+            return false;
+        auto* copies = dialog->findChild<QSpinBox*>(QStringLiteral("copies"));
+        auto* collate = dialog->findChild<QCheckBox*>(QStringLiteral("collate"));
+        auto* longSide = dialog->findChild<QRadioButton*>(QStringLiteral("duplexLong"));
+        if (!copies || !collate || !longSide)
+            return false;
+        copies->setValue(2);
+        collate->setChecked(true);
+        longSide->click();
+        return true;
+    });
+    QCOMPARE(object.of_printsetup(nullptr), 1);
+    QCOMPARE(userOptions(), QStringLiteral("Default fm_photo copies=2 multiple-document-handling=separate-documents-"
+                                           "collated-copies sides=two-sided-long-edge\n"));
+
+    // They are what the dialog shows next time.
+    int shownCopies = 0;
+    bool shownCollated = false;
+    QPrinter::DuplexMode shownDuplex = QPrinter::DuplexNone;
+    const QString before = userOptions();
+    const auto again = acceptModalDialogLater([&](QWidget* modal) {
+        QPrintDialog* dialog = shownPrintDialog(modal);
+        if (!dialog)
+            return false;
+        shownCopies = dialog->printer()->copyCount();
+        shownCollated = dialog->printer()->collateCopies();
+        shownDuplex = dialog->printer()->duplex();
+        return true;
+    });
+    QCOMPARE(object.of_printsetup(nullptr), 1);
+    QCOMPARE(shownCopies, 2);
+    QVERIFY(shownCollated);
+    QCOMPARE(shownDuplex, QPrinter::DuplexLongSide);
+    QCOMPARE(userOptions(), before);
 }
 
 void tst_printer::realPageSetupDialogAccepted()
@@ -834,9 +1199,119 @@ void tst_printer::realPageSetupDialogAccepted()
     QCOMPARE(orientation.toUInt(), n_printer::dmorient_landscape);
 }
 
+void tst_printer::frozenSchedulerEndsEveryCall_data()
+{
+    QTest::addColumn<Change>("call");
+    QTest::addColumn<Freeze>("freeze");
+    QTest::addColumn<QString>("result");
+
+    const Change list = [](n_printer& o) {
+        QStringList names{"kept"};
+        return QString::number(o.of_getprinterlist(names)) + names.join(QLatin1Char(','));
+    };
+    const Change driver = [](n_printer& o) { return o.of_getdrivername(alpha); };
+    const Change attributes = [](n_printer& o) { return QString::number(o.of_getattribute(beta)); };
+    const Change paper = [](n_printer& o) {
+        int size = 0, width = 0, length = 0;
+        return QString::number(o.of_getpapersize(beta, size, width, length));
+    };
+    const Change setPaper = [](n_printer& o) { return QString::number(o.of_setpapersize(beta, 11, 0, 0)); };
+    const Change turn = [](n_printer& o) {
+        QVariant landscape(2);
+        int unused = 0;
+        return QString::number(o.of_printer(beta, 103, landscape, unused, unused, unused));
+    };
+    const Change setDefault = [](n_printer& o) { return QString::number(o.of_setdefault(beta)); };
+    const Change defaultName = [](n_printer& o) { return o.of_getpbprinter(); };
+    const Change direct = [](n_printer& o) { return QString::number(o.of_direct(beta, QString())); };
+
+    QTest::newRow("printer list") << list << Freeze::beforeTheCall << "-1kept";
+    QTest::newRow("driver name") << driver << Freeze::beforeTheCall << "";
+    QTest::newRow("attributes") << attributes << Freeze::beforeTheCall << "-1";
+    QTest::newRow("paper") << paper << Freeze::beforeTheCall << "-1";
+    QTest::newRow("set paper") << setPaper << Freeze::beforeTheCall << "-1";
+    QTest::newRow("set orientation") << turn << Freeze::beforeTheCall << "-1";
+    QTest::newRow("set default") << setDefault << Freeze::beforeTheCall << "-1";
+    QTest::newRow("default printer") << defaultName << Freeze::beforeTheCall << "";
+    QTest::newRow("device context") << direct << Freeze::beforeTheCall << "-1";
+    QTest::newRow("attributes, frozen after the open") << attributes << Freeze::afterTheOpen << "-1";
+    QTest::newRow("paper, frozen after the open") << paper << Freeze::afterTheOpen << "-1";
+    QTest::newRow("set paper, frozen after the open") << setPaper << Freeze::afterTheOpen << "-1";
+    QTest::newRow("set paper, frozen before it is stored") << setPaper << Freeze::afterTheSettingsRead << "-1";
+    QTest::newRow("set default, frozen after the open") << setDefault << Freeze::afterTheOpen << "-1";
+}
+
+void tst_printer::frozenSchedulerEndsEveryCall()
+{
+    // Every call ends with its failure value, its time bounded, and writes nothing.
+    QFETCH(Change, call);
+    QFETCH(Freeze, freeze);
+    writeUserOptions(handWritten);
+    std::optional<CupsScheduler::Frozen> frozen;
+    TestPlatform platform;
+    if (freeze == Freeze::beforeTheCall)
+        frozen.emplace(m_cups);
+    else
+        (freeze == Freeze::afterTheOpen ? platform.afterOpen : platform.afterDocumentRead) = [&] { frozen.emplace(m_cups); };
+    n_printer object(platform);
+    QElapsedTimer clock;
+    clock.start();
+    const QString result = call(object);
+    qInfo("%s: %lld ms", QTest::currentDataTag(), qint64(clock.elapsed()));
+    QVERIFY(frozen.has_value());
+    frozen.reset();
+
+    QTEST(result, "result");
+    QCOMPARE(userOptions(), handWritten);
+    QCOMPARE(object.of_getdrivername(alpha), generic); // the scheduler answers again
+}
+
+void tst_printer::frozenSchedulerOpensNoDialog_data()
+{
+    QTest::addColumn<bool>("pageSetup");
+    QTest::addColumn<Freeze>("freeze");
+    QTest::newRow("print dialog, frozen before") << false << Freeze::beforeTheCall;
+    QTest::newRow("print dialog, frozen while Qt builds it") << false << Freeze::afterTheSettingsRead;
+    QTest::newRow("page setup, frozen before") << true << Freeze::beforeTheCall;
+    QTest::newRow("page setup, frozen while Qt builds it") << true << Freeze::afterTheSettingsRead;
+}
+
+void tst_printer::frozenSchedulerOpensNoDialog()
+{
+    // A dialog against a scheduler that does not answer would hang in Qt's own requests or show nothing
+    // usable: the call ends with failure instead, and nothing is shown or stored.
+    QFETCH(bool, pageSetup);
+    QFETCH(Freeze, freeze);
+    n_printer direct;
+    QCOMPARE(direct.of_setdefault(photo), 1);
+    const QString before = userOptions();
+
+    bool shown = false;
+    const auto answer = acceptModalDialogLater([&shown](QWidget*) { return shown = true; });
+    std::optional<CupsScheduler::Frozen> frozen;
+    TestPlatform platform;
+    if (freeze == Freeze::beforeTheCall)
+        frozen.emplace(m_cups);
+    else
+        platform.afterDocumentRead = [&] { frozen.emplace(m_cups); };
+    n_printer object(platform);
+    qint32 left = 11, right = 12, top = 13, bottom = 14;
+    QElapsedTimer clock;
+    clock.start();
+    const int result = pageSetup ? object.of_pagesetup(nullptr, left, right, top, bottom) : object.of_printsetup(nullptr);
+    qInfo("%s: %lld ms", QTest::currentDataTag(), qint64(clock.elapsed()));
+    QVERIFY(frozen.has_value());
+    frozen.reset();
+
+    QCOMPARE(result, -1);
+    QVERIFY(!shown);
+    QCOMPARE(std::tuple(left, right, top, bottom), std::tuple(11, 12, 13, 14));
+    QCOMPARE(userOptions(), before);
+}
+
 void tst_printer::emptySpoolerListsNothing()
 {
-    for (const QString& name : {alpha, beta, raw})
+    for (const QString& name : {group, alpha, beta, raw, photo})
         QVERIFY2(m_cups.run(QStringLiteral("lpadmin"), {QStringLiteral("-x"), name}), qPrintable(m_cups.error()));
     n_printer object;
     QStringList list{"kept"};
