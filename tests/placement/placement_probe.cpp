@@ -64,6 +64,16 @@ QRect rootRectOf(xcb_connection_t *c, xcb_window_t window)
     return r;
 }
 
+// Viewable: the window and every ancestor, the window manager's frame included, are mapped.
+bool viewable(xcb_connection_t *c, xcb_window_t window)
+{
+    xcb_get_window_attributes_reply_t *a =
+        xcb_get_window_attributes_reply(c, xcb_get_window_attributes(c, window), nullptr);
+    const bool result = a && a->map_state == XCB_MAP_STATE_VIEWABLE;
+    std::free(a);
+    return result;
+}
+
 bool windowManagerRuns(xcb_connection_t *c)
 {
     const char *name = "_NET_SUPPORTING_WM_CHECK";
@@ -80,7 +90,8 @@ bool windowManagerRuns(xcb_connection_t *c)
 }
 
 // Waits until the window is framed (under a window manager) and its outer rectangle has stood still;
-// counts the times the rectangle changed after it first appeared.
+// counts the times the rectangle changed after it first appeared on the screen (a manager may reparent
+// and place its frame in separate steps before it maps it, which nobody sees).
 bool settle(QWidget *w, bool wm, QRect &outer, QRect &client, int &moves)
 {
     xcb_connection_t *c = connection();
@@ -93,7 +104,7 @@ bool settle(QWidget *w, bool wm, QRect &outer, QRect &client, int &moves)
     while (clock.elapsed() < 5000) {
         QTest::qWait(10);
         const xcb_window_t top = topLevelOf(c, id);
-        if (wm && top == id)
+        if ((wm && top == id) || !viewable(c, id))
             continue;
         const QRect now = rootRectOf(c, top);
         if (now != last)
