@@ -447,6 +447,27 @@ private slots:
         QVERIFY2(image.depth() <= 32, qPrintable(QStringLiteral("%1 bits per pixel").arg(image.depth())));
     }
 
+    void onlySmallPicturesStayDecoded_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("launch picture, drawn at every paint") << "xm_1.bmp" << true;
+        QTest::newRow("toolbar icon") << "Exit!" << true;
+        QTest::newRow("splash picture, shown once") << "vemka_flash.JPG" << false;
+        QTest::newRow("frame picture, held by its label") << "main.BMP" << false;
+    }
+
+    // A picture kept decoded by Qt's pixmap cache comes back as the same pixmap; a large one would
+    // stay in memory for the whole run after its window has gone.
+    void onlySmallPicturesStayDecoded()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, kept);
+        const QPixmap first = pictures::picture(name);
+        QVERIFY(!first.isNull());
+        QCOMPARE(pictures::picture(name).cacheKey() == first.cacheKey(), kept);
+    }
+
     void launchPadPosition_data()
     {
         QTest::addColumn<int>("width");
