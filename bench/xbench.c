@@ -6,7 +6,6 @@
 //   key:KEYS           mark, then press and release KEYS ("alt+l": modifiers first)
 //   click              mark, then click the middle of the last shown window
 //   click:X,Y          mark, then click at X,Y inside the last shown window
-//   focus              give the last shown window the keyboard focus, as a window manager would
 //   sleep:MS           wait
 //   mem:LABEL          prints "LABEL <peak resident memory of the program in KiB>"
 // The program is started (the first mark) after "--"; it is ended with SIGTERM after the last step.
@@ -237,11 +236,6 @@ int main(int argc, char **argv)
             pump(0);
             mark = now();
             click(arg);
-        } else if (!strcmp(step, "focus")) {
-            if (!lastShown)
-                fail("focus before any window was shown", NULL);
-            XSetInputFocus(dpy, lastShown, RevertToParent, CurrentTime);
-            XFlush(dpy);
         } else if (!strcmp(step, "sleep") && arg) {
             pump(atof(arg));
         } else if (!strcmp(step, "mem") && arg) {
