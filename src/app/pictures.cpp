@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImageReader>
 
 // The pictures live in this static library: their registration must be pulled in explicitly.
 static void initShellResources()
@@ -32,7 +33,16 @@ QPixmap picture(const QString &name)
 {
     if (name.isEmpty())
         return {};
-    return QPixmap(resourceOf(name));
+    // Icons and launch pictures are drawn again and again: Qt's pixmap cache keeps them decoded. A
+    // large picture is shown by one control, which keeps it for as long as it lives: cached, it would
+    // stay in memory for the whole run.
+    constexpr int kLargestCachedPixels = 256 * 256;
+    const QString path = resourceOf(name);
+    QImageReader reader(path);
+    const QSize size = reader.size();
+    if (size.width() * size.height() > kLargestCachedPixels)
+        return QPixmap::fromImageReader(&reader);
+    return QPixmap(path);
 }
 
 QIcon icon(const QString &name)

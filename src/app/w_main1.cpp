@@ -73,7 +73,8 @@ w_main1::w_main1(QWidget *parent) : QMainWindow(parent)
 
     p_2_ = new QLabel(this);
     p_2_->setObjectName(QStringLiteral("p_2"));
-    p_2_->setPixmap(pictures::picture(QStringLiteral("main.BMP")));
+    // Its picture is the largest of all and most runs never show it: decoded when first shown.
+    p_2_->installEventFilter(this);
     p_2_->setScaledContents(true);
     p_2_->setVisible(false);
     placeInClient(p_2_, 192, 48, 549, 436);
@@ -177,6 +178,10 @@ bool w_main1::eventFilter(QObject *watched, QEvent *event)
         // After the exposure has been handled, so that the window system's own geometry is in.
         QTimer::singleShot(0, this, &w_main1::fillScreenIfNotMaximized);
         return QMainWindow::eventFilter(watched, event);
+    }
+    if (watched == p_2_ && event->type() == QEvent::Show) {
+        p_2_->removeEventFilter(this);
+        p_2_->setPixmap(pictures::picture(QStringLiteral("main.BMP")));
     }
     if (event->type() == QEvent::ToolTip && !rt::application().toolbarTips())
         return true;

@@ -4,6 +4,7 @@
 #include "app/d_start.h"
 #include "app/globals.h"
 #include "app/m_main.h"
+#include "app/pictures.h"
 #include "app/register.h"
 #include "app/w_about.h"
 #include "app/w_main1.h"
@@ -21,7 +22,9 @@
 #include <QAction>
 #include <QDesktopServices>
 #include <QApplication>
+#include <QDirIterator>
 #include <QElapsedTimer>
+#include <QImageReader>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -403,10 +406,13 @@ private slots:
     {
         QVERIFY(pad()->isVisible());
         QVERIFY(!frame()->p_2()->isVisible());
+        // The frame picture is decoded only when it is first shown.
+        QVERIFY(frame()->p_2()->pixmap().isNull());
         item(QStringLiteral("m_导航"))->trigger();
         QVERIFY(!button_flag());
         QVERIFY(!pad()->isVisible());
         QVERIFY(frame()->p_2()->isVisible());
+        QCOMPARE(frame()->p_2()->pixmap().size(), QSize(1016, 712));
         const QSize outer = frame()->outerSizeUnits();
         const QRect expected = rt::unitRect(0, 210, outer.width(), outer.height() - 515)
                                    .translated(0, frame()->menuBar()->height());
@@ -427,6 +433,48 @@ private slots:
         QVERIFY(!frame()->p_2()->isVisible());
         frame()->showMaximized();
         QTRY_COMPARE(frame()->frameGeometry(), frame()->screen()->availableGeometry());
+    }
+
+    void picturesHaveEightBitsPerChannel_data()
+    {
+        QTest::addColumn<QString>("path");
+        pictures::appIcon(); // registers the pictures
+        for (const char *folder : {":/library", ":/stock"})
+            for (QDirIterator it(QString::fromLatin1(folder)); it.hasNext();) {
+                const QString path = it.next();
+                QTest::newRow(qPrintable(path)) << path;
+            }
+    }
+
+    // Sixteen bits per channel only cost decoding time and memory.
+    void picturesHaveEightBitsPerChannel()
+    {
+        QFETCH(QString, path);
+        QImageReader reader(path);
+        const QImage image = reader.read();
+        QVERIFY2(!image.isNull(), qPrintable(reader.errorString()));
+        QVERIFY2(image.depth() <= 32, qPrintable(QStringLiteral("%1 bits per pixel").arg(image.depth())));
+    }
+
+    void onlySmallPicturesStayDecoded_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("launch picture, drawn at every paint") << "xm_1.bmp" << true;
+        QTest::newRow("toolbar icon") << "Exit!" << true;
+        QTest::newRow("splash picture, shown once") << "vemka_flash.JPG" << false;
+        QTest::newRow("frame picture, held by its label") << "main.BMP" << false;
+    }
+
+    // A picture kept decoded by Qt's pixmap cache comes back as the same pixmap; a large one would
+    // stay in memory for the whole run after its window has gone.
+    void onlySmallPicturesStayDecoded()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, kept);
+        const QPixmap first = pictures::picture(name);
+        QVERIFY(!first.isNull());
+        QCOMPARE(pictures::picture(name).cacheKey() == first.cacheKey(), kept);
     }
 
     void launchPadPosition_data()

@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# One run of scripts/bench on an X display with a window manager: ROUNDS rounds, each running the program,
+# the bare program and the scoring timings once, in alternating order. Prints "WHAT FIGURE" lines.
+#   rounds.sh ROUNDS BUILD_DIR DATABASE
+set -euo pipefail
+rounds="$1" build="$2" db="$3"
+bench="$build/bench"
+
+openbox >/dev/null 2>&1 &
+wm=$!
+trap 'kill "$wm" 2>/dev/null' EXIT
+sleep 1
+
+# The start window appears once the splash is clicked away; the frame's second toolbar button opens
+# the first-year score window.
+program() {
+  "$bench/xbench" show:splash:fitmarkel click show:start:登录管理系统 sleep:300 mem:mem_start \
+    key:alt+l show:frame:CorvanelFitmarkel sleep:300 click:104,46 show:year:大学一年级成绩 sleep:300 mem:mem_year \
+    -- "$build/src/app/fitmarkel" |
+    awk '{ v[$1] = $2 } END { print "program splash", v["splash"]; print "program launch", v["splash"] + v["start"]
+           print "program frame", v["frame"]; print "program mem_start", v["mem_start"]
+           print "program mem_year", v["mem_year"] }'
+}
+bare() {
+  "$bench/xbench" "show:start:bare start" sleep:300 mem:mem_start key:alt+l "show:frame:bare frame" sleep:300 \
+    key:alt+y "show:year:bare year" sleep:300 mem:mem_year -- "$bench/bench_bare" |
+    awk '$1 == "start" { $1 = "launch" } { print "bare", $1, $2 }'
+}
+scoring() {
+  QT_QPA_PLATFORM=offscreen "$bench/bench_score" 40 "$db" 2>/dev/null | sed 's/^/score /'
+}
+
+for ((r = 0; r < rounds; ++r)); do
+  if ((r % 2)); then bare; program; else program; bare; fi
+  scoring
+done

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# `cmake --install` into a prefix of its own (with a space in it): a desktop entry that
+# desktop-file-validate accepts, with the names, category and icon the desktop's menu shows, starting the
+# installed launcher. The launcher's first start prepares the default data source and starts the program
+# on it; a second start leaves it as it was, saved settings included; a user with a data source of his
+# own keeps it and gets nothing prepared. The program runs on Qt's offscreen platform and is ended by
+# its process id once it has opened its data source.
+#   installed_desktop_start.sh BUILD_DIR
+set -uo pipefail
+BUILD="$1"
+TMP="$(mktemp -d)"
+pids=()
+trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$TMP"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "PASS: $*"; }
+
+PREFIX="$TMP/my prefix"
+cmake --install "$BUILD" --prefix "$PREFIX" >"$TMP/install.log" 2>&1 || { cat "$TMP/install.log"; exit 1; }
+
+# ---- the desktop entry
+entry="$PREFIX/share/applications/fitmarkel.desktop"
+if out="$(desktop-file-validate "$entry" 2>&1)" && [ -z "$out" ]; then pass "desktop-file-validate"; else fail "desktop-file-validate: $out"; fi
+key() { sed -n "s/^$1=//p" "$entry"; }
+[ "$(key Name)" = "Fitmarkel" ] && pass "Name" || fail "Name is '$(key Name)'"
+[ "$(key 'Name\[zh_CN\]')" = "大学生体质健康测试成绩计算" ] && pass "Name[zh_CN]" || fail "Name[zh_CN] is '$(key 'Name\[zh_CN\]')'"
+[[ ";$(key Categories);" == *";Education;"* ]] && pass "Categories" || fail "Categories is '$(key Categories)'"
+icon="$PREFIX/share/icons/hicolor/32x32/apps/$(key Icon).png"
+if [ -f "$icon" ] && cmp -s "$icon" "$(dirname "$0")/../../src/app/artwork/stock/AppIcon.png"; then
+  pass "the program's icon in the hicolor theme"
+else
+  fail "no icon $icon"
+fi
+exec_line="$(key Exec)"
+launcher="$PREFIX/bin/fitmarkel"
+[ "$exec_line" = "\"$launcher\"" ] && [ -x "$launcher" ] && pass "Exec starts the launcher" || fail "Exec is $exec_line"
+
+# ---- the launcher
+# No data source vemka anywhere but where a case puts one: the driver registry is copied, the system's
+# data sources are a file of the test's own, HOME is a fresh folder.
+sysini="$TMP/sysini"
+mkdir -p "$sysini"
+cp /etc/odbcinst.ini "$sysini/odbcinst.ini"
+: >"$sysini/odbc.ini"
+program="$(readlink -f "$PREFIX/libexec/fitmarkel/fitmarkel")"
+
+# Starts the launcher, waits until it has become the installed program with the database open, ends it.
+start() { # home database
+  local home="$1" db="$2" pid
+  env -u ODBCINI -u XDG_DATA_HOME -u FITMARKEL_DATA_HOME HOME="$home" ODBCSYSINI="$sysini" \
+    QT_QPA_PLATFORM=offscreen "$launcher" >"$TMP/launcher.log" 2>&1 &
+  pid=$!
+  pids+=("$pid")
+  for _ in $(seq 1 200); do
+    if [ "$(readlink -f "/proc/$pid/exe" 2>/dev/null)" = "$program" ] \
+      && ls -l "/proc/$pid/fd" 2>/dev/null | grep -qF -- "-> $db"; then
+      kill "$pid"; wait "$pid" 2>/dev/null
+      return 0
+    fi
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.05
+  done
+  kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
+  echo "the program did not open $db:"; cat "$TMP/launcher.log"
+  return 1
+}
+state() { # the database's content and the odbc.ini's bytes
+  sqlite3 "$1/vemka.db" .dump; cat "$1/odbc.ini"
+}
+
+home="$TMP/home"
+mkdir -p "$home"
+data="$home/.local/share/fitmarkel"
+if start "$home" "$data/vemka.db" && [ "$(sqlite3 "$data/vemka.db" 'SELECT COUNT(*) FROM dx1234_m')" -gt 0 ] \
+  && grep -qxF "Database=$data/vemka.db" "$data/odbc.ini"; then
+  pass "first start prepares the default data source and runs the program on it"
+else
+  fail "first start"
+fi
+# The operator saves a year's settings; the next start keeps them and changes nothing.
+sqlite3 "$data/vemka.db" "INSERT INTO xmsz (nj, xm_z_m) VALUES ('41', '1')"
+before="$(state "$data")"
+if start "$home" "$data/vemka.db" && [ "$(state "$data")" = "$before" ]; then
+  pass "second start leaves the data source unchanged"
+else
+  fail "second start changed the data source"
+fi
+
+# A data source vemka of the system's: used as it is, nothing prepared.
+own="$TMP/own.db"
+sqlite3 "$own" <"$PREFIX/libexec/fitmarkel/data/schema.sql"
+printf '[vemka]\nDriver=SQLite3\nDatabase=%s\n' "$own" >"$sysini/odbc.ini"
+home2="$TMP/home2"
+mkdir -p "$home2"
+if start "$home2" "$own" && [ ! -e "$home2/.local/share/fitmarkel" ]; then
+  pass "a data source of one's own is kept"
+else
+  fail "a data source of one's own"
+fi
+
+[ "$failures" -eq 0 ]
