@@ -1,5 +1,6 @@
 #include "test_data_source.h"
 
+#include "postgres_server.h"
 #include "runtime/transaction.h"
 
 #include <QFile>
@@ -8,14 +9,12 @@
 #include <QSqlQuery>
 #include <QTextStream>
 #include <QUuid>
+#include <memory>
 
 namespace {
 
-QString sqliteDriver()
-{
-    // Registered by Debian's libsqliteodbc; a full path works where it is not registered.
-    return QStringLiteral("SQLite3");
-}
+const QString kPassword = QStringLiteral("pelvok3864"); // fixed in the application object
+const QString kRole = QStringLiteral("fitmarkel");
 
 bool loadCsv(QSqlDatabase &db, const QString &file, const QString &table, QString &error)
 {
@@ -43,25 +42,50 @@ bool loadCsv(QSqlDatabase &db, const QString &file, const QString &table, QStrin
     return true;
 }
 
-} // namespace
+// What the process shares: its folder with the odbc.ini that ODBCINI names, and for PostgreSQL the
+// server. Made at the first fixture, gone at exit (the server stopped by its process id).
+struct ProcessSource {
+    QTemporaryDir dir;
+    std::unique_ptr<PostgresServer> server;
+    QString error;
 
-namespace {
-
-// The process's own folder with its odbc.ini; ODBCINI points at it for the whole process.
-QTemporaryDir &processFolder()
-{
-    static QTemporaryDir dir;
-    static const bool written = [] {
+    ProcessSource()
+    {
+        if (!dir.isValid()) {
+            error = QStringLiteral("no temporary folder");
+            return;
+        }
+        QString definition;
+        if (TestDataSource::source() == TestDataSource::Source::PostgreSQL) {
+            server = std::make_unique<PostgresServer>();
+            // The department's set-up as the README gives it; a lock is waited for as long as the
+            // SQLite source's Timeout, so the tests of both wait alike.
+            if (!server->start(kPassword)
+                || !server->psql(QStringLiteral("postgres"), QStringLiteral("postgres"), {QStringLiteral("-f"), QStringLiteral(FM_DATA_DIR "/postgresql-setup.sql")})
+                || !server->psql(QStringLiteral("postgres"), QStringLiteral("postgres"), {QStringLiteral("-c"), QStringLiteral("ALTER ROLE fitmarkel SET lock_timeout = '1s'")})) {
+                error = server->error();
+                return;
+            }
+            definition = QStringLiteral("Driver=PostgreSQL Unicode\nServername=127.0.0.1\nPort=%1\nDatabase=vemka\nUsername=%2\n")
+                             .arg(server->port())
+                             .arg(kRole);
+        } else {
+            definition = QStringLiteral("Driver=SQLite3\nDatabase=%1\nTimeout=1000\nNoCreat=1\n").arg(dir.filePath(QStringLiteral("vemka.db")));
+        }
         QFile ini(dir.filePath(QStringLiteral("odbc.ini")));
-        if (!ini.open(QIODevice::WriteOnly | QIODevice::Text))
-            return false;
-        QTextStream(&ini) << "[vemka]\nDriver=" << sqliteDriver() << "\nDatabase="
-                          << dir.filePath(QStringLiteral("vemka.db")) << "\nTimeout=1000\nNoCreat=1\n";
-        qputenv("ODBCINI", dir.filePath(QStringLiteral("odbc.ini")).toLocal8Bit());
-        return true;
-    }();
-    Q_UNUSED(written);
-    return dir;
+        if (!ini.open(QIODevice::WriteOnly | QIODevice::Text)) {
+            error = QStringLiteral("cannot write odbc.ini");
+            return;
+        }
+        QTextStream(&ini) << "[vemka]\n" << definition;
+        qputenv("ODBCINI", ini.fileName().toLocal8Bit());
+    }
+};
+
+ProcessSource &processSource()
+{
+    static ProcessSource source;
+    return source;
 }
 
 void removeFiles(const QString &db)
@@ -70,55 +94,81 @@ void removeFiles(const QString &db)
         QFile::remove(db + QLatin1String(suffix));
 }
 
+bool isPostgres() { return TestDataSource::source() == TestDataSource::Source::PostgreSQL; }
+
 } // namespace
+
+TestDataSource::Source TestDataSource::source()
+{
+    return qgetenv("FM_TEST_SOURCE") == "postgresql" ? Source::PostgreSQL : Source::SQLite;
+}
+
+QString TestDataSource::connectString()
+{
+    if (isPostgres())
+        return QStringLiteral("DRIVER={PostgreSQL Unicode};Servername=127.0.0.1;Port=%1;Database=vemka;UID=%2;PWD=%3")
+            .arg(processSource().server ? processSource().server->port() : 0)
+            .arg(kRole, kPassword);
+    return QStringLiteral("DRIVER=SQLite3;Database=%1;Timeout=1000").arg(processSource().dir.filePath(QStringLiteral("vemka.db")));
+}
 
 TestDataSource::TestDataSource(Content content)
     : connection_(QStringLiteral("fixture-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
 {
-    if (!processFolder().isValid()) {
-        error_ = QStringLiteral("no temporary folder");
+    if (!processSource().error.isEmpty()) {
+        error_ = processSource().error;
         return;
     }
     disconnectSqlca();
-    removeFiles(databasePath());
-    if (content == NoDatabase)
-        return;
+    prepare(content);
+}
 
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connection_);
-        db.setDatabaseName(QStringLiteral("DRIVER=%1;Database=%2;Timeout=1000").arg(sqliteDriver(), databasePath()));
-        if (!db.open()) {
-            error_ = db.lastError().text();
-            return;
+bool TestDataSource::prepare(Content content)
+{
+    if (isPostgres()) {
+        QStringList commands{QStringLiteral("-c"), QStringLiteral("DROP DATABASE IF EXISTS vemka WITH (FORCE)")};
+        if (content != NoDatabase)
+            commands << QStringLiteral("-c") << QStringLiteral("CREATE DATABASE vemka OWNER fitmarkel ENCODING 'UTF8' TEMPLATE template0");
+        if (!processSource().server->psql(QStringLiteral("postgres"), QStringLiteral("postgres"), commands)) {
+            error_ = processSource().server->error();
+            return false;
         }
-        if (content == Empty)
-            return;
-        QFile schema(QStringLiteral(FM_DATA_DIR "/schema.sql"));
-        if (!schema.open(QIODevice::ReadOnly | QIODevice::Text)) {
-            error_ = QStringLiteral("cannot read schema.sql");
-            return;
-        }
-        QString text = QString::fromUtf8(schema.readAll());
-        QStringList lines;
-        for (const QString &line : text.split(QLatin1Char('\n')))
-            if (!line.trimmed().startsWith(QLatin1String("--")))
-                lines << line;
-        for (const QString &stmt : lines.join(QLatin1Char('\n')).split(QLatin1Char(';'))) {
-            if (stmt.trimmed().isEmpty())
-                continue;
-            QSqlQuery q(db);
-            if (!q.exec(stmt)) {
-                error_ = q.lastError().text();
-                return;
-            }
-        }
-        if (content == SchemaAndWeights) {
-            if (!loadCsv(db, QStringLiteral(FM_DATA_DIR "/weight-limits-men.csv"), QStringLiteral("dx1234_m"), error_)
-                || !loadCsv(db, QStringLiteral(FM_DATA_DIR "/weight-limits-women.csv"), QStringLiteral("dx1234_w"),
-                            error_))
-                return;
+    } else {
+        removeFiles(databasePath());
+    }
+    if (content == NoDatabase)
+        return true;
+
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), connection_);
+    db.setDatabaseName(connectString());
+    if (!db.open()) {
+        error_ = db.lastError().text();
+        return false;
+    }
+    if (content == Empty)
+        return true;
+    QFile schema(QStringLiteral(FM_DATA_DIR "/schema.sql"));
+    if (!schema.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        error_ = QStringLiteral("cannot read schema.sql");
+        return false;
+    }
+    QStringList lines;
+    for (const QString &line : QString::fromUtf8(schema.readAll()).split(QLatin1Char('\n')))
+        if (!line.trimmed().startsWith(QLatin1String("--")))
+            lines << line;
+    for (const QString &stmt : lines.join(QLatin1Char('\n')).split(QLatin1Char(';'))) {
+        if (stmt.trimmed().isEmpty())
+            continue;
+        QSqlQuery q(db);
+        if (!q.exec(stmt)) {
+            error_ = q.lastError().text();
+            return false;
         }
     }
+    if (content == SchemaAndWeights)
+        return loadCsv(db, QStringLiteral(FM_DATA_DIR "/weight-limits-men.csv"), QStringLiteral("dx1234_m"), error_)
+               && loadCsv(db, QStringLiteral(FM_DATA_DIR "/weight-limits-women.csv"), QStringLiteral("dx1234_w"), error_);
+    return true;
 }
 
 TestDataSource::~TestDataSource()
@@ -128,17 +178,18 @@ TestDataSource::~TestDataSource()
         QSqlDatabase::database(connection_, false).close();
         QSqlDatabase::removeDatabase(connection_);
     }
-    removeFiles(databasePath());
+    if (!isPostgres())
+        removeFiles(databasePath());
 }
 
-QString TestDataSource::folder() const { return processFolder().path(); }
-QString TestDataSource::databasePath() const { return processFolder().filePath(QStringLiteral("vemka.db")); }
-QString TestDataSource::iniPath() const { return processFolder().filePath(QStringLiteral("odbc.ini")); }
+QString TestDataSource::folder() const { return processSource().dir.path(); }
+QString TestDataSource::databasePath() const { return processSource().dir.filePath(QStringLiteral("vemka.db")); }
+QString TestDataSource::iniPath() const { return processSource().dir.filePath(QStringLiteral("odbc.ini")); }
 
 bool TestDataSource::exec(const QString &sql, const QVariantList &params)
 {
     if (!QSqlDatabase::contains(connection_)) {
-        error_ = QStringLiteral("no database file");
+        error_ = QStringLiteral("no database");
         return false;
     }
     QSqlQuery q(QSqlDatabase::database(connection_));
@@ -170,6 +221,69 @@ int TestDataSource::count(const QString &table)
     return scalar(QStringLiteral("SELECT COUNT(*) FROM ") + table).toInt();
 }
 
+bool TestDataSource::anotherSessionHoldsTransaction()
+{
+    if (isPostgres())
+        return scalar(QStringLiteral("SELECT COUNT(*) FROM pg_stat_activity WHERE datname = current_database() "
+                                     "AND state LIKE 'idle in transaction%' AND pid <> pg_backend_pid()"))
+                   .toInt()
+               > 0;
+    // Any lock another session holds keeps an exclusive writer out; this one does not wait for it.
+    const QString name = connection_ + QStringLiteral("-probe");
+    bool held = false;
+    {
+        QSqlDatabase probe = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name);
+        probe.setDatabaseName(QStringLiteral("DRIVER=SQLite3;Database=%1;Timeout=1").arg(databasePath()));
+        if (probe.open()) {
+            QSqlQuery q(probe);
+            held = !q.exec(QStringLiteral("BEGIN EXCLUSIVE"));
+            if (!held)
+                q.exec(QStringLiteral("ROLLBACK"));
+        }
+        probe.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return held;
+}
+
+bool TestDataSource::refuseWrites()
+{
+    if (isPostgres())
+        return exec(QStringLiteral("ALTER DATABASE vemka SET default_transaction_read_only = on"));
+    return exec(QStringLiteral("CREATE TRIGGER refuse_insert BEFORE INSERT ON xmsz BEGIN SELECT RAISE(ABORT, 'xmsz is read-only'); END"))
+           && exec(QStringLiteral("CREATE TRIGGER refuse_update BEFORE UPDATE ON xmsz BEGIN SELECT RAISE(ABORT, 'xmsz is read-only'); END"));
+}
+
+bool TestDataSource::stopServer()
+{
+    if (!isPostgres()) {
+        error_ = QStringLiteral("an embedded database has no server");
+        return false;
+    }
+    return processSource().server->stop();
+}
+
+bool TestDataSource::startServer()
+{
+    if (!isPostgres() || !processSource().server->startAgain()) {
+        error_ = isPostgres() ? processSource().server->error() : QStringLiteral("an embedded database has no server");
+        return false;
+    }
+    // The fixture's own session went with the server.
+    QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    db.close();
+    return db.open();
+}
+
+bool TestDataSource::psql(const QStringList &arguments, const QString &folder)
+{
+    if (!isPostgres() || !processSource().server->psql(kRole, QStringLiteral("vemka"), arguments, folder)) {
+        error_ = isPostgres() ? processSource().server->error() : QStringLiteral("psql needs a PostgreSQL server");
+        return false;
+    }
+    return true;
+}
+
 long TestDataSource::connectSqlca()
 {
     rt::Transaction &sqlca = rt::sqlca();
@@ -195,4 +309,78 @@ void TestDataSource::removeDatabaseFile()
         QSqlDatabase::removeDatabase(connection_);
     }
     removeFiles(databasePath());
+}
+
+// ---- another session
+
+OtherSession::OtherSession() : name_(QStringLiteral("other-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name_);
+    db.setDatabaseName(TestDataSource::connectString());
+    if (!db.open())
+        error_ = db.lastError().text();
+}
+
+OtherSession::~OtherSession()
+{
+    if (isOpen())
+        release();
+    {
+        QSqlDatabase db = QSqlDatabase::database(name_, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name_);
+}
+
+bool OtherSession::isOpen() const { return QSqlDatabase::database(name_, false).isOpen(); }
+
+bool OtherSession::exec(const QString &sql)
+{
+    QSqlQuery q(QSqlDatabase::database(name_, false));
+    if (!q.exec(sql)) {
+        error_ = q.lastError().text();
+        return false;
+    }
+    while (q.isSelect() && q.next()) {
+    }
+    return true;
+}
+
+bool OtherSession::holdWriteLock()
+{
+    if (!isPostgres())
+        return exec(QStringLiteral("BEGIN IMMEDIATE"));
+    QSqlDatabase db = QSqlDatabase::database(name_, false);
+    return db.transaction() && exec(QStringLiteral("LOCK TABLE xmsz IN SHARE ROW EXCLUSIVE MODE"));
+}
+
+bool OtherSession::lockOutReaders()
+{
+    if (!isPostgres())
+        return exec(QStringLiteral("BEGIN EXCLUSIVE"));
+    QSqlDatabase db = QSqlDatabase::database(name_, false);
+    return db.transaction() && exec(QStringLiteral("LOCK TABLE dx1234_m, dx1234_w IN ACCESS EXCLUSIVE MODE"));
+}
+
+bool OtherSession::refuseCommits()
+{
+    if (!isPostgres())
+        return exec(QStringLiteral("BEGIN")) && exec(QStringLiteral("SELECT COUNT(*) FROM xmsz"));
+    refusing_ = exec(QStringLiteral("CREATE OR REPLACE FUNCTION refuse_commit() RETURNS trigger LANGUAGE plpgsql "
+                                    "AS $$ BEGIN RAISE EXCEPTION 'xmsz refuses the commit'; END $$"))
+                && exec(QStringLiteral("CREATE CONSTRAINT TRIGGER refuse_commit AFTER INSERT OR UPDATE ON xmsz "
+                                       "DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION refuse_commit()"));
+    return refusing_;
+}
+
+bool OtherSession::release()
+{
+    if (!isPostgres())
+        return exec(QStringLiteral("ROLLBACK"));
+    if (refusing_) {
+        refusing_ = false;
+        return exec(QStringLiteral("DROP TRIGGER refuse_commit ON xmsz"));
+    }
+    QSqlDatabase db = QSqlDatabase::database(name_, false);
+    return db.rollback();
 }

@@ -1,16 +1,21 @@
 #pragma once
-// A private data source named vemka for one test: a fresh SQLite file with the program's schema and
-// default weight limits, reached through the SQLite ODBC driver by an odbc.ini of the test's own.
+// A private data source named vemka for one test, with the program's schema and default weight
+// limits. The source of the process is SQLite (a fresh file reached through the SQLite ODBC driver)
+// or, when FM_TEST_SOURCE is "postgresql", a private PostgreSQL server reached through psqlODBC: the
+// server is started at the first fixture of the process and stopped by its process id at exit.
 // The driver manager reads a data source's definition once per process, so every fixture of a process
-// uses the same odbc.ini and file path; each fixture starts the file afresh. One fixture at a time.
+// uses the same odbc.ini; each fixture starts the database afresh. One fixture at a time.
 #include <QString>
 #include <QTemporaryDir>
 #include <QVariantList>
 
 class TestDataSource {
 public:
-    // NoDatabase: no file at all, so connecting fails with the driver's text (the data source does not
-    // create a missing file). Empty: a file without tables.
+    enum class Source { SQLite, PostgreSQL };
+    static Source source();
+
+    // NoDatabase: no database at all, so connecting fails with the driver's text. Empty: a database
+    // without tables.
     enum Content { NoDatabase, Empty, SchemaOnly, SchemaAndWeights };
     explicit TestDataSource(Content content = SchemaAndWeights);
     ~TestDataSource();
@@ -19,15 +24,32 @@ public:
 
     bool isValid() const { return error_.isEmpty(); }
     QString error() const { return error_; }
-    QString databasePath() const;
+    QString databasePath() const; // SQLite: the database file
     QString iniPath() const;
     QString folder() const;
 
-    // Statements on the file through a connection of the fixture's own, committed at once.
+    // Statements on the database through a connection of the fixture's own, committed at once.
     bool exec(const QString &sql, const QVariantList &params = {});
     // The first column of the first row of a query, or an invalid QVariant.
     QVariant scalar(const QString &sql, const QVariantList &params = {});
     int count(const QString &table);
+
+    // True while another session holds a transaction open on the database: SQLite, a lock that keeps
+    // a writer out; PostgreSQL, a session "idle in transaction".
+    bool anotherSessionHoldsTransaction();
+    // From now on the database refuses every write to xmsz: SQLite by a trigger, PostgreSQL as a
+    // read-only database for every new session.
+    bool refuseWrites();
+    // PostgreSQL: stops the server, which cuts every session, and starts it again.
+    bool stopServer();
+    bool startServer();
+    bool restartServer() { return stopServer() && startServer(); }
+
+    // PostgreSQL: runs psql with `arguments` as the program's role on the database, in `folder`.
+    bool psql(const QStringList &arguments, const QString &folder);
+
+    // The ODBC connect string of the fixture's connections, without the data source name.
+    static QString connectString();
 
     // Connects the program's sqlca as the application object does; returns its SQLCode.
     static long connectSqlca();
@@ -37,6 +59,36 @@ public:
     void removeDatabaseFile();
 
 private:
+    bool prepare(Content content);
     QString connection_;
     QString error_;
+};
+
+// Another program's session on the test's database, to hold locks behind sqlca's back. Belongs to the
+// thread that makes it.
+class OtherSession {
+public:
+    OtherSession();
+    ~OtherSession();
+    OtherSession(const OtherSession &) = delete;
+    OtherSession &operator=(const OtherSession &) = delete;
+
+    bool isOpen() const;
+    bool exec(const QString &sql);
+    QString error() const { return error_; }
+
+    // A write lock on xmsz: the program's writes to it wait for the data source's timeout, then fail.
+    bool holdWriteLock();
+    // Every reader of the weight tables waits for the data source's timeout, then fails.
+    bool lockOutReaders();
+    // The program's COMMIT of a row of xmsz fails: SQLite, an open read keeps the writer from its
+    // exclusive lock; PostgreSQL, a deferred check refuses the row at COMMIT.
+    bool refuseCommits();
+    // Ends what the session holds or refuses.
+    bool release();
+
+private:
+    QString name_;
+    QString error_;
+    bool refusing_ = false;
 };
