@@ -1,6 +1,7 @@
 #include "app/book.h"
 
 #include "runtime/application.h"
+#include "runtime/busy_cursor.h"
 #include "runtime/messagebox.h"
 #include "runtime/registry.h"
 #include "runtime/transaction.h"
@@ -17,7 +18,10 @@ bool book::open(const QString &)
     sqlca.DBMS = QStringLiteral("ODBC");
     sqlca.AutoCommit = false;
     sqlca.DBParm = QStringLiteral("ConnectString='DSN=vemka;PWD=pelvok3864'");
-    sqlca.connect();
+    {
+        rt::BusyCursor busy;
+        sqlca.connect();
+    }
     if (sqlca.SQLCode != 0) {
         rt::messageBox(QStringLiteral("数据库连接失败"), sqlca.SQLErrText);
         return false;
@@ -35,6 +39,7 @@ void book::close()
 {
     if (!connected_)
         return;
+    rt::BusyCursor busy;
     rt::sqlca().disconnect();
     connected_ = false;
 }

@@ -2,17 +2,21 @@
 
 #include "runtime/transaction.h"
 
-#include <QSqlQuery>
-
 namespace common {
+
+namespace {
+
+// The height is typed as a real at both places: left untyped, a server that prepares the statement
+// takes it for an integer from the column s it is compared with, and refuses 170.5.
+const QString kMen = QStringLiteral("SELECT z1, z2, z3, z4 FROM dx1234_m WHERE s <= CAST(? AS REAL) AND s > (CAST(? AS REAL) - 1)");
+const QString kWomen = QStringLiteral("SELECT z1, z2, z3, z4 FROM dx1234_w WHERE s <= CAST(? AS REAL) AND s > (CAST(? AS REAL) - 1)");
+
+} // namespace
 
 WeightLimitLookup lookupWeightLimits(Sex sex, float height)
 {
-    const QString sql = sex == Sex::Male
-        ? QStringLiteral("SELECT z1, z2, z3, z4 FROM dx1234_m WHERE s <= ? AND s > (? - 1)")
-        : QStringLiteral("SELECT z1, z2, z3, z4 FROM dx1234_w WHERE s <= ? AND s > (? - 1)");
     rt::Transaction &tr = rt::sqlca();
-    QSqlQuery q = tr.execute(sql, {QVariant(height), QVariant(height)});
+    const rt::Transaction::Rows rows = tr.execute(sex == Sex::Male ? kMen : kWomen, {QVariant(height), QVariant(height)});
 
     WeightLimitLookup result;
     if (tr.SQLCode == 100) {
@@ -26,7 +30,7 @@ WeightLimitLookup lookupWeightLimits(Sex sex, float height)
     }
     result.status = WeightLimitLookup::Status::Found;
     for (int i = 0; i < 4; ++i) {
-        const QVariant v = q.value(i);
+        const QVariant v = rows.first().value(i);
         if (!v.isNull())
             result.limits[i] = v.toFloat();
     }

@@ -3,20 +3,36 @@
 #include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QSqlRecord>
+
+#include <sql.h>
+#include <sqlext.h>
 
 namespace rt {
 
 namespace {
 
+// The driver's diagnostic text; Qt's own words ("QODBC: Unable to …") only where the driver said nothing.
 QString errorText(const QSqlError &e)
 {
-    const QString driver = e.driverText().trimmed();
     const QString db = e.databaseText().trimmed();
-    if (driver.isEmpty())
-        return db;
-    if (db.isEmpty() || driver.contains(db))
-        return driver;
-    return db + QLatin1Char('\n') + driver;
+    return db.isEmpty() ? e.driverText().trimmed() : db;
+}
+
+// A statement that only reads; anything else may write and so belongs to the transaction.
+bool isRead(const QString &sql)
+{
+    static const QRegularExpression re(QStringLiteral("^\\s*(SELECT|WITH)\\b"), QRegularExpression::CaseInsensitiveOption);
+    return re.match(sql).hasMatch();
+}
+
+// The connection's ODBC handle, or null for another driver.
+SQLHDBC odbcHandle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (handle.metaType() != QMetaType::fromType<SQLHANDLE>())
+        return nullptr;
+    return *static_cast<const SQLHANDLE *>(handle.constData());
 }
 
 } // namespace
@@ -47,17 +63,17 @@ void Transaction::setError(const QString &text, long code)
     SQLErrText = text;
 }
 
+void Transaction::setErrorOf(const QSqlError &error)
+{
+    setError(errorText(error));
+    SQLDBCode = error.nativeErrorCode().toLong();
+}
+
 void Transaction::setSuccess()
 {
     SQLCode = 0;
     SQLDBCode = 0;
     SQLErrText.clear();
-}
-
-void Transaction::beginIfManual()
-{
-    if (!AutoCommit)
-        database().transaction();
 }
 
 int Transaction::connect()
@@ -104,14 +120,15 @@ int Transaction::connect()
         db.setPassword(pwd.isEmpty() ? LogPass : pwd);
     }
     if (!db.open()) {
-        setError(errorText(db.lastError()));
-        SQLDBCode = db.lastError().nativeErrorCode().toLong();
+        setErrorOf(db.lastError());
         db = QSqlDatabase();
         QSqlDatabase::removeDatabase(connectionName_);
         return -1;
     }
     connected_ = true;
-    beginIfManual();
+    lost_ = false;
+    pending_ = false;
+    fitLockWait();
     setSuccess();
     return 0;
 }
@@ -122,16 +139,52 @@ int Transaction::disconnect()
         setError(QStringLiteral("Transaction not connected"));
         return -1;
     }
+    statements_.clear();
     {
         QSqlDatabase db = database();
-        if (!AutoCommit)
+        if (pending_ && !lost_)
             db.rollback();
         db.close();
     }
     QSqlDatabase::removeDatabase(connectionName_);
     connected_ = false;
+    lost_ = false;
+    pending_ = false;
     setSuccess();
     return 0;
+}
+
+bool Transaction::reopen()
+{
+    statements_.clear();
+    pending_ = false;
+    QSqlDatabase db = database();
+    db.close();
+    lost_ = !db.open();
+    if (lost_)
+        setErrorOf(db.lastError());
+    else
+        fitLockWait();
+    return !lost_;
+}
+
+bool Transaction::connectionLost() const
+{
+    SQLHDBC hdbc = odbcHandle(database());
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    // A driver that cannot tell counts as connected.
+    return hdbc && SQL_SUCCEEDED(SQLGetConnectAttr(hdbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) && dead == SQL_CD_TRUE;
+}
+
+void Transaction::fitLockWait()
+{
+    // The SQLite ODBC driver waits for a lock by itself, for its data source's Timeout, and SQLite's
+    // own wait comes on top of every try: a blocked statement waited twice the Timeout. Without
+    // SQLite's own wait, it waits the Timeout once.
+    SQLHDBC hdbc = odbcHandle(database());
+    char dbms[32] = {};
+    if (hdbc && SQL_SUCCEEDED(SQLGetInfo(hdbc, SQL_DBMS_NAME, dbms, sizeof dbms, nullptr)) && qstrcmp(dbms, "SQLite") == 0)
+        QSqlQuery(database()).exec(QStringLiteral("PRAGMA busy_timeout = 0"));
 }
 
 int Transaction::commit() { return endTransaction(true); }
@@ -144,56 +197,119 @@ int Transaction::endTransaction(bool commit)
         setError(QStringLiteral("Transaction not connected"));
         return -1;
     }
-    if (AutoCommit) {
+    if (!pending_) {
+        // Nothing was written since the last COMMIT or ROLLBACK: no transaction is open.
         setSuccess();
         return 0;
     }
     QSqlDatabase db = database();
-    const bool ok = commit ? db.commit() : db.rollback();
-    if (!ok) {
-        setError(errorText(db.lastError()));
-        if (commit)
-            db.rollback(); // a failed COMMIT leaves nothing half-written behind
+    pending_ = false;
+    if (commit ? db.commit() : db.rollback()) {
+        setSuccess();
+        return 0;
     }
-    beginIfManual();
-    if (!ok)
+    const QSqlError failure = db.lastError();
+    // After a failed COMMIT nothing stays half-written: it is rolled back. Where the ROLLBACK fails
+    // too, the database may already have ended the transaction by itself (SQLite does after a full
+    // disk) or the connection is gone; a new connection is the one state known to be clean.
+    const bool clean = (commit && db.rollback()) || reopen();
+    if (commit || !clean) {
+        setErrorOf(failure);
         return -1;
+    }
     setSuccess();
     return 0;
 }
 
-QSqlQuery Transaction::execute(const QString &sql, const QVariantList &params)
+QSqlQuery *Transaction::statement(const QString &sql)
 {
-    SQLNRows = 0;
-    if (!connected_) {
-        setError(QStringLiteral("Transaction not connected"));
-        return QSqlQuery();
-    }
+    auto it = statements_.find(sql);
+    if (it != statements_.end())
+        return &it.value();
     QSqlQuery q(database());
     q.setForwardOnly(true);
     if (!q.prepare(sql)) {
-        setError(errorText(q.lastError()));
-        return q;
+        setErrorOf(q.lastError());
+        return nullptr;
     }
-    for (const QVariant &p : params)
-        q.addBindValue(p);
-    if (!q.exec()) {
-        setError(errorText(q.lastError()));
-        return q;
-    }
-    setSuccess();
-    if (q.isSelect()) {
-        if (!q.next()) {
-            SQLCode = q.lastError().isValid() ? -1 : 100;
-            if (SQLCode < 0)
-                SQLErrText = errorText(q.lastError());
-            return q;
+    return &statements_.insert(sql, std::move(q)).value();
+}
+
+bool Transaction::run(const QString &sql, const QVariantList &params, bool read, Rows &rows)
+{
+    rows.clear();
+    const bool opensTransaction = !read && !AutoCommit && !pending_;
+    QSqlQuery *q = statement(sql);
+    if (!q)
+        return false;
+    if (opensTransaction) {
+        QSqlDatabase db = database();
+        if (!db.transaction()) {
+            setErrorOf(db.lastError());
+            return false;
         }
-        SQLNRows = 1;
-    } else {
-        SQLNRows = q.numRowsAffected();
+        pending_ = true;
     }
-    return q;
+    for (int i = 0; i < params.size(); ++i)
+        q->bindValue(i, params[i]);
+    bool ok = q->exec();
+    if (ok && q->isSelect()) {
+        const int columns = q->record().count();
+        while (q->next()) {
+            QVariantList row;
+            row.reserve(columns);
+            for (int c = 0; c < columns; ++c)
+                row << q->value(c);
+            rows << row;
+        }
+        ok = !q->lastError().isValid();
+        SQLNRows = rows.size();
+    } else if (ok) {
+        SQLNRows = q->numRowsAffected();
+    }
+    if (!ok) {
+        setErrorOf(q->lastError());
+        statements_.remove(sql); // prepared afresh next time
+        if (opensTransaction) {
+            // Nothing else is in the transaction that this write began: end it at once.
+            pending_ = false;
+            if (!database().rollback())
+                reopen();
+        }
+        return false;
+    }
+    const bool query = q->isSelect();
+    q->finish(); // the read ends here: no cursor, no lock stays behind
+    setSuccess();
+    if (query && rows.isEmpty())
+        SQLCode = 100;
+    return true;
+}
+
+Transaction::Rows Transaction::execute(const QString &sql, const QVariantList &params)
+{
+    SQLNRows = 0;
+    Rows rows;
+    if (!connected_) {
+        setError(QStringLiteral("Transaction not connected"));
+        return rows;
+    }
+    if (lost_ && !reopen())
+        return rows;
+    const bool read = isRead(sql);
+    const bool inTransaction = pending_;
+    if (run(sql, params, read, rows) || !connectionLost())
+        return rows;
+
+    // The connection went away under the statement: make it again. A read runs once more; a write
+    // keeps its failure, since what became of it is not known.
+    const QString failure = SQLErrText;
+    const long code = SQLDBCode;
+    if (reopen() && read && !inTransaction && run(sql, params, read, rows))
+        return rows;
+    setError(failure);
+    SQLDBCode = code;
+    return rows;
 }
 
 Transaction &sqlca()

@@ -2,6 +2,13 @@
 // The transaction object: connection settings and the outcome of the last statement, over Qt SQL's
 // ODBC driver. SQLCode is 0 on success, 100 when a query found no row, -1 on an error; SQLErrText
 // then carries the driver's own message.
+//
+// The connection holds nothing between actions: a read runs on its own and ends with its last row
+// read, so other programs and other PCs can write while windows are open. With AutoCommit off, the
+// first write opens a transaction that only COMMIT or ROLLBACK ends. After any failure the connection
+// is left clean, and a connection found lost is made again at the next statement.
+#include <QHash>
+#include <QList>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -36,10 +43,15 @@ public:
     int rollback();
     bool isConnected() const;
 
-    // Runs one statement with bound parameters ('?' placeholders). A float binds as a real.
-    // SQLCode: 0 done, 100 a SELECT without a row, -1 error. SQLNRows: rows touched, or 1 for a
-    // SELECT, which then stands on its first row.
-    QSqlQuery execute(const QString &sql, const QVariantList &params = {});
+    // The rows a statement returned, each with its columns in order (NULL as a null QVariant).
+    using Rows = QList<QVariantList>;
+
+    // Runs one statement with bound parameters ('?' placeholders); a float binds as a real. Each
+    // statement text is prepared once per connection and reused. SQLCode: 0 done, 100 a query
+    // without a row, -1 error. SQLNRows: the rows touched, or the rows a query returned.
+    // A read that fails because the connection was lost is run once more on a new connection;
+    // a write is not: it fails, and the next statement finds the connection made again.
+    Rows execute(const QString &sql, const QVariantList &params = {});
 
     // The ODBC connect string held by DBParm's ConnectString='…', as ODBC receives it.
     static QString connectStringOf(const QString &dbparm);
@@ -49,12 +61,22 @@ public:
 
 private:
     void setError(const QString &text, long code = -1);
+    void setErrorOf(const QSqlError &error);
     void setSuccess();
-    void beginIfManual();
+    // Runs the statement once; false after setting the error.
+    bool run(const QString &sql, const QVariantList &params, bool read, Rows &rows);
+    QSqlQuery *statement(const QString &sql);
+    // Closes and opens the connection again: nothing open, nothing prepared. False when it cannot.
+    bool reopen();
+    bool connectionLost() const;
+    void fitLockWait();
     int endTransaction(bool commit);
 
     QString connectionName_;
     bool connected_ = false;
+    bool lost_ = false;    // the connection went away; it is made again at the next statement
+    bool pending_ = false; // a write waits for COMMIT or ROLLBACK
+    QHash<QString, QSqlQuery> statements_;
 };
 
 // The one transaction object of the program.

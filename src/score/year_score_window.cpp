@@ -5,11 +5,13 @@
 #include "common/height_weight.h"
 #include "common/weight_limits.h"
 #include "common/year_total.h"
+#include "runtime/busy_cursor.h"
 #include "runtime/colors.h"
 #include "runtime/fonts.h"
 #include "runtime/messagebox.h"
 #include "runtime/units.h"
 #include "score/my_maskedit.h"
+#include "settings/w_xm_dx.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -338,8 +340,11 @@ bool YearScoreWindow::openEvent()
             return false;
         }
         showMessage(params_.setUpFirst);
+        rt::message().doubleParm = 0;
         if (rt::windows().open(QLatin1String(params_.settingsWindow), parentWidget()) < 0)
             return false; // no settings window to set the year up in
+        if (rt::message().doubleParm == settings::kClosedAfterFailedSave)
+            return false; // the row cannot be stored, and the settings window has said why
         rowNumber = retrieveSelection();
     }
     copyFlags();
@@ -463,8 +468,16 @@ void YearScoreWindow::scoreVitalCapacity()
 int YearScoreWindow::sg()
 {
     using Outcome = common::HeightWeightScore::Outcome;
+    const auto lookup = [this](common::Sex sex, float height) {
+        rt::BusyCursor busy;
+        if (!walking_)
+            return common::lookupWeightLimits(sex, height);
+        if (!walkLookup_ || walkLookup_->sex != sex || walkLookup_->height != height)
+            walkLookup_ = WalkLookup{sex, height, common::lookupWeightLimits(sex, height)};
+        return walkLookup_->answer;
+    };
     const common::HeightWeightScore r = common::scoreHeightWeight(
-        {rows_[kHeight].input->value(), rows_[kWeight].input->value()}, sex(), common::lookupWeightLimits);
+        {rows_[kHeight].input->value(), rows_[kWeight].input->value()}, sex(), lookup);
     h = r.body.height;
     w = r.body.weight;
     if (r.outcome == Outcome::Scored) {
@@ -504,6 +517,7 @@ void YearScoreWindow::sexClicked()
     // focus (an enabled one, under the previous sex) has the one before it scored as it is left.
     walking_ = true;
     walkMessages_.clear();
+    walkLookup_.reset();
     std::array<bool, kSexWalk.size()> scored{};
     int holder = -1; // position in the walk of the edit that would hold the focus
     for (int k = 0; k < int(kSexWalk.size()); ++k) {

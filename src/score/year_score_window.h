@@ -3,6 +3,7 @@
 // capacity and the results of the items the year tests, and reads the item scores, the school-year
 // total and its grade word. Each input is scored when it loses the focus; a change of sex scores
 // everything again. The year's differences are its YearParameters.
+#include "common/height_weight.h"
 #include "common/item_selection.h"
 #include "common/test_items.h"
 #include "runtime/registry.h"
@@ -13,6 +14,7 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QCheckBox;
@@ -106,6 +108,13 @@ private:
     bool placingFocus_ = false;   // the sex change puts the focus in place: nothing was left
     bool walking_ = false;        // a change of sex is scoring everything again
     QStringList walkMessages_;    // weight-limit messages already shown during this change of sex
+    // The weight limits looked up during this change of sex: the data source is asked once per height.
+    struct WalkLookup {
+        common::Sex sex;
+        float height;
+        common::WeightLimitLookup answer;
+    };
+    std::optional<WalkLookup> walkLookup_;
     bool shown_ = false;
 };
 

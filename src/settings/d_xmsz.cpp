@@ -1,6 +1,7 @@
 #include "settings/d_xmsz.h"
 
-#include <QSqlQuery>
+#include "runtime/busy_cursor.h"
+
 #include <QStringList>
 
 namespace {
@@ -29,6 +30,7 @@ bool d_xmsz::isWritable(int column)
 
 long d_xmsz::retrieve(const QString &nj)
 {
+    rt::BusyCursor busy;
     rows_.clear();
     current_ = 0;
     lastError_.clear();
@@ -38,23 +40,22 @@ long d_xmsz::retrieve(const QString &nj)
         columns << QStringLiteral("xmsz.") + QLatin1String(c);
     const QString sql = QStringLiteral("SELECT ") + columns.join(QStringLiteral(", "))
                         + QStringLiteral(" FROM xmsz WHERE xmsz.nj = ?");
-    QSqlQuery q = transaction_->execute(sql, {nj});
+    const rt::Transaction::Rows found = transaction_->execute(sql, {nj});
     if (transaction_->SQLCode == -1) {
         lastError_ = transaction_->SQLErrText;
         return -1;
     }
-    if (transaction_->SQLCode == 100)
+    if (found.isEmpty())
         return 0;
-    do {
+    for (const QVariantList &values : found) {
         Row row;
         for (int i = 0; i < kColumnCount; ++i) {
-            const QVariant v = q.value(i);
+            const QVariant &v = values.value(i);
             row.values[i] = v.isNull() ? nullString() : QVariant(v.toString());
         }
         row.key = row.values[0].toString();
         rows_.push_back(std::move(row));
-    } while (q.next());
-    q.finish();
+    }
     current_ = 1;
     return rowCount();
 }
@@ -160,6 +161,7 @@ bool d_xmsz::executeWrite(const QString &sql, const QVariantList &params)
 
 int d_xmsz::update(bool resetFlags)
 {
+    rt::BusyCursor busy;
     lastError_.clear();
     for (const Row &row : rows_) {
         if (!anyModified(row))

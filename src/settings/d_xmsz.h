@@ -7,7 +7,8 @@
 //
 // update() writes a new row as INSERT and a retrieved row as UPDATE by the key it was retrieved with;
 // it neither commits nor rolls back. update(false) leaves the row marked as it was, so a caller that
-// commits afterwards calls resetUpdate() only once the COMMIT has succeeded.
+// commits afterwards calls resetUpdate() only once the COMMIT has succeeded. Both show the busy cursor
+// while they work with the data source.
 #include "runtime/transaction.h"
 
 #include <QString>

@@ -1,6 +1,7 @@
 #include "settings/w_xm_dx.h"
 
 #include "kit/pfc_picture_command_button.h"
+#include "runtime/busy_cursor.h"
 #include "runtime/colors.h"
 #include "runtime/fonts.h"
 #include "runtime/messagebox.h"
@@ -8,6 +9,7 @@
 
 #include <QApplication>
 #include <QButtonGroup>
+#include <QCloseEvent>
 #include <QGroupBox>
 #include <QPainter>
 #include <QRadioButton>
@@ -318,9 +320,13 @@ bool w_xm_dx::openEvent()
     return true;
 }
 
-void w_xm_dx::saveFailed()
+void w_xm_dx::saveFailed(const QString &reason)
 {
-    rt::messageBox(kTitleNotice, QStringLiteral("保存失败！"), rt::Icon::Exclamation);
+    saveFailed_ = true;
+    QString text = QStringLiteral("保存失败！");
+    if (!reason.isEmpty())
+        text += QLatin1Char('\n') + reason;
+    rt::messageBox(kTitleNotice, text, rt::Icon::Exclamation);
 }
 
 void w_xm_dx::save()
@@ -328,7 +334,7 @@ void w_xm_dx::save()
     const long row = dw_1_->getRow();
     if (row < 1) {
         // No row to write: the year's settings are not saved.
-        saveFailed();
+        saveFailed(QString());
         return;
     }
     for (const ItemRadio &item : kItemRadios)
@@ -337,13 +343,35 @@ void w_xm_dx::save()
     dw_1_->setItem(row, QStringLiteral("nj"), QLatin1String(variant_.code));
     dw_1_->acceptText();
 
-    // A refused write and a COMMIT that did not go through both fail the save and are rolled back
-    // once the operator has seen the message; the row counts as stored only after the COMMIT.
-    if (dw_1_->update(false) != 1 || rt::sqlca().commit() != 0) {
-        saveFailed();
-        rt::sqlca().rollback();
+    // A refused write and a COMMIT that did not go through both fail the save; the row counts as
+    // stored only after the COMMIT. The transaction ends before the message: nothing waits on the
+    // database while the operator reads it.
+    rt::Transaction &sqlca = rt::sqlca();
+    bool stored = false;
+    QString reason;
+    {
+        rt::BusyCursor busy;
+        stored = dw_1_->update(false) == 1;
+        reason = dw_1_->lastError();
+        if (stored && sqlca.commit() != 0) {
+            stored = false;
+            reason = sqlca.SQLErrText;
+        }
+        if (!stored)
+            sqlca.rollback();
+    }
+    if (!stored) {
+        saveFailed(reason);
         return;
     }
     dw_1_->resetUpdate();
+    saveFailed_ = false;
     setSaveEnabled(false);
+}
+
+void w_xm_dx::closeEvent(QCloseEvent *event)
+{
+    // The opener learns that the year's row could not be stored.
+    rt::message().doubleParm = saveFailed_ ? settings::kClosedAfterFailedSave : 0;
+    QWidget::closeEvent(event);
 }

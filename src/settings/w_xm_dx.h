@@ -45,6 +45,10 @@ struct ItemRadio {
 };
 extern const std::array<ItemRadio, 13> kItemRadios;
 
+// What a settings window leaves in the message object's DoubleParm as it closes: its last Save
+// failed, so the year's row could not be stored.
+constexpr double kClosedAfterFailedSave = -1;
+
 } // namespace settings
 
 class w_xm_dx : public QWidget, public rt::WindowEvents {
@@ -71,11 +75,18 @@ private:
     void clearItemRadios();
     // cb_1's clicked: writes the radio buttons into the row and commits.
     void save();
-    void saveFailed();
+    // The message of a Save that stored nothing, with the reason on its next line.
+    void saveFailed(const QString &reason);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
 
     const settings::StudyYearVariant &variant_;
     std::unique_ptr<d_xmsz> dw_1_;
     pfc_picture_command_button *cb_1_ = nullptr;
     pfc_picture_command_button *cb_2_ = nullptr;
     QList<QButtonGroup *> groups_;
+    bool saveFailed_ = false; // the last Save stored nothing
 };

@@ -1,9 +1,5 @@
-// Height clamp, weight bands and the height-and-weight score over a lookup, and the lookup itself on a
-// real data source.
+// Height clamp, weight bands and the height-and-weight score over a lookup.
 #include "common/height_weight.h"
-#include "common/weight_limits.h"
-#include "runtime/transaction.h"
-#include "test_data_source.h"
 
 #include <QtTest>
 
@@ -45,9 +41,6 @@ private slots:
     void weightOnLimitOfSameDecimal();
     void outcomes();
     void lookupTakesTheClampedHeight();
-    void lookupOnDataSource_data();
-    void lookupOnDataSource();
-    void lookupMissingRowAndNullAndFailure();
 };
 
 void TestHeightWeight::clamp_data()
@@ -198,63 +191,6 @@ void TestHeightWeight::lookupTakesTheClampedHeight()
     QCOMPARE(asked[0].second, 186.0f);
     QCOMPARE(asked[1].first, Sex::Male);
     QCOMPARE(asked[1].second, 189.0f);
-}
-
-void TestHeightWeight::lookupOnDataSource_data()
-{
-    QTest::addColumn<Sex>("sex");
-    QTest::addColumn<float>("height");
-    QTest::addColumn<int>("row");
-    QTest::addRow("man 140.5 row 140") << Sex::Male << 140.5f << 140;
-    QTest::addRow("man 140 row 140") << Sex::Male << 140.0f << 140;
-    QTest::addRow("man 170.99 row 170") << Sex::Male << 170.99f << 170;
-    QTest::addRow("man 190.9 row 190") << Sex::Male << 190.9f << 190;
-    QTest::addRow("woman 186.5 row 186") << Sex::Female << 186.5f << 186;
-    QTest::addRow("woman 155 row 155") << Sex::Female << 155.0f << 155;
-}
-
-void TestHeightWeight::lookupOnDataSource()
-{
-    QFETCH(Sex, sex);
-    QFETCH(float, height);
-    QFETCH(int, row);
-    TestDataSource ds;
-    QVERIFY2(ds.isValid(), qPrintable(ds.error()));
-    QCOMPARE(TestDataSource::connectSqlca(), 0L);
-    const QString table = sex == Sex::Male ? QStringLiteral("dx1234_m") : QStringLiteral("dx1234_w");
-    const WeightLimitLookup l = common::lookupWeightLimits(sex, height);
-    QCOMPARE(l.status, WeightLimitLookup::Status::Found);
-    for (int i = 0; i < 4; ++i) {
-        const QVariant z = ds.scalar(QStringLiteral("SELECT z%1 FROM %2 WHERE s = ?").arg(i + 1).arg(table), {row});
-        QVERIFY(l.limits[i].has_value());
-        QCOMPARE(*l.limits[i], z.toFloat());
-    }
-}
-
-void TestHeightWeight::lookupMissingRowAndNullAndFailure()
-{
-    TestDataSource ds;
-    QVERIFY2(ds.isValid(), qPrintable(ds.error()));
-    QVERIFY(ds.exec(QStringLiteral("DELETE FROM dx1234_m WHERE s = 170")));
-    // A table whose limits may be NULL.
-    QVERIFY(ds.exec(QStringLiteral("DROP TABLE dx1234_w")));
-    QVERIFY(ds.exec(QStringLiteral("CREATE TABLE dx1234_w (s INTEGER PRIMARY KEY, z1 REAL, z2 REAL, z3 REAL, z4 REAL)")));
-    QVERIFY(ds.exec(QStringLiteral("INSERT INTO dx1234_w VALUES (160, 45.0, NULL, 55.0, 60.0)")));
-    QCOMPARE(TestDataSource::connectSqlca(), 0L);
-
-    WeightLimitLookup l = common::lookupWeightLimits(Sex::Male, 170.5f);
-    QCOMPARE(l.status, WeightLimitLookup::Status::NoRow);
-
-    l = common::lookupWeightLimits(Sex::Female, 160.0f);
-    QCOMPARE(l.status, WeightLimitLookup::Status::Found);
-    QCOMPARE(l.limits[0], std::optional<float>(45.0f));
-    QVERIFY(!l.limits[1].has_value());
-
-    rt::sqlca().commit(); // ends the read, so the fixture may change the schema
-    QVERIFY(ds.exec(QStringLiteral("DROP TABLE dx1234_m")));
-    l = common::lookupWeightLimits(Sex::Male, 160.0f);
-    QCOMPARE(l.status, WeightLimitLookup::Status::Failed);
-    QVERIFY2(l.error.contains(QLatin1String("dx1234_m")), qPrintable(l.error));
 }
 
 QTEST_GUILESS_MAIN(TestHeightWeight)

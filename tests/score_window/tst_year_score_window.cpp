@@ -1,5 +1,6 @@
-// The year score windows of years 1 to 3 on a real data source: the opening loop, scoring on leaving
-// a field, the sex change, the settings button and the failure messages.
+// The year score windows of years 1 to 3 on the real data source, SQLite and PostgreSQL alike: the
+// opening loop, scoring on leaving a field, the sex change, the settings button, the failure messages,
+// and the data source shared with other sessions while the windows are open.
 #include "common/item_selection.h"
 #include "runtime/accessibility.h"
 #include "runtime/fonts.h"
@@ -21,6 +22,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QElapsedTimer>
 #include <QtTest>
 #include <deque>
 #include <memory>
@@ -105,6 +107,7 @@ private slots:
     void openingLoop();
     void openingRetrievalError();
     void openingWithRow();
+    void openingEndsWhenTheRowCannotBeStored();
 
     void enterWalksInputsAndScores();
     void clickElsewhereScoresUnchangedField();
@@ -125,6 +128,10 @@ private slots:
 
     void settingsButtonAppliesNewFlags();
     void settingsButtonWithoutRowOrFailing();
+
+    void othersWriteWhileWindowsAreOpen();
+    void lostConnectionNextActionWorks();
+    void sexChangeWaitsOnceForALockedTable();
 
     void keysAndButtons();
     void tabSequence();
@@ -346,6 +353,41 @@ void TestYearScoreWindow::openingWithRow()
     for (const char *box : {"cbx_1", "cbx_2", "cbx_3", "cbx_4", "cbx_59"})
         QVERIFY(!child<QCheckBox>(w.get(), box)->isChecked());
     QCOMPARE(child<QWidget>(w.get(), "gb_6")->property("title").toString(), QStringLiteral("大学二年级成绩"));
+}
+
+void TestYearScoreWindow::openingEndsWhenTheRowCannotBeStored()
+{
+    TestDataSource ds;
+    QVERIFY2(ds.isValid(), qPrintable(ds.error()));
+    QVERIFY2(ds.refuseWrites(), qPrintable(ds.error()));
+    QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    rt::MessageBoxRecorder boxes;
+    visits_.push_back([](w_xm_dx *s) {
+        clickRadios(s, {"rb_1_m"});
+        clickSave(s);
+    });
+    // Should the loop go round again, the next visit stores the row behind the program's back so
+    // that the test ends.
+    visits_.push_back([&ds](w_xm_dx *) {
+        ds.exec(QStringLiteral("DROP TRIGGER refuse_insert"));
+        ds.exec(QStringLiteral("INSERT INTO xmsz (nj) VALUES ('41')"));
+    });
+    bool shownWindow = false;
+    const auto c = connect(&rt::windows(), &rt::WindowRegistry::windowShown, this, [&](QWidget *w, const QString &name) {
+        if (name != QLatin1String("w_jsq_dx1"))
+            return;
+        shownWindow = true;
+        w->close();
+    });
+    QCOMPARE(rt::windows().open(QStringLiteral("w_jsq_dx1")), -1);
+    disconnect(c);
+    QCOMPARE(settingsOpenings_, 1);
+    QVERIFY(!shownWindow);
+    // The request to set the year up, then the settings window's own word on the failed Save.
+    QCOMPARE(boxes.count(), 2);
+    QCOMPARE(boxes.boxes[0].text, QStringLiteral("请先设置好大学一年级测试项目！"));
+    QVERIFY2(boxes.boxes[1].text.startsWith(QStringLiteral("保存失败！\n")), qPrintable(boxes.boxes[1].text));
+    QCOMPARE(ds.count(QStringLiteral("xmsz")), 0);
 }
 
 // ---- scoring on leaving a field
@@ -798,6 +840,105 @@ void TestYearScoreWindow::settingsButtonWithoutRowOrFailing()
     QVERIFY2(boxes.last().text.contains(QLatin1String("xmsz")), qPrintable(boxes.last().text));
     QVERIFY(!child(win, "em_l")->isEnabled());
     QVERIFY(child(win, "em_z")->isEnabled());
+}
+
+// ---- the data source shared with other sessions
+
+void TestYearScoreWindow::othersWriteWhileWindowsAreOpen()
+{
+    TestDataSource ds;
+    rt::MessageBoxRecorder boxes;
+    auto w = openWithRow(1, {{"xm_5_m", "0"}});
+    QVERIFY(w);
+    QWidget *win = w.get();
+    enterHeightAndWeight(win, QStringLiteral("170"), QStringLiteral("60"));
+    QCOMPARE(shown(win, "em_s_t"), QStringLiteral("15.0"));
+    QVERIFY(!child(win, "em_5")->isEnabled());
+
+    // The score window is idle: another session replaces a weight row at once.
+    QVERIFY(!ds.anotherSessionHoldsTransaction());
+    QVERIFY2(ds.exec(QStringLiteral("DELETE FROM dx1234_m WHERE s = 170")), qPrintable(ds.error()));
+    QVERIFY2(ds.exec(QStringLiteral("INSERT INTO dx1234_m (s, z1, z2, z3, z4) VALUES (170, 61.0, 62.0, 63.0, 64.0)")),
+             qPrintable(ds.error()));
+
+    // With the settings window open over it as well, another session saves the year's settings.
+    visits_.push_back([&ds](w_xm_dx *) {
+        QVERIFY(!ds.anotherSessionHoldsTransaction());
+        QVERIFY2(ds.exec(QStringLiteral("UPDATE xmsz SET xm_5_m = '1', xm_l_m = '0' WHERE nj = '41'")), qPrintable(ds.error()));
+    });
+    QTest::mouseClick(child<QPushButton>(win, "cb_2"), Qt::LeftButton);
+    QCOMPARE(settingsOpenings_, 1);
+    activate(win);
+    QVERIFY(child(win, "em_5")->isEnabled());
+    QVERIFY(!ds.anotherSessionHoldsTransaction());
+
+    // The new limits count at the next lookup: 60 kg now lies below z1.
+    typeAndLeave(win, "em_s1", QStringLiteral("170"));
+    QCOMPARE(shown(win, "em_s_t"), QStringLiteral("7.0"));
+    QVERIFY(!ds.anotherSessionHoldsTransaction());
+    QCOMPARE(boxes.count(), 0);
+}
+
+void TestYearScoreWindow::lostConnectionNextActionWorks()
+{
+    if (TestDataSource::source() != TestDataSource::Source::PostgreSQL)
+        QSKIP("an embedded SQLite database has no server to lose");
+    TestDataSource ds;
+    rt::MessageBoxRecorder boxes;
+    auto w = openWithRow(1);
+    QVERIFY(w);
+    QWidget *win = w.get();
+    enterHeightAndWeight(win, QStringLiteral("170"), QStringLiteral("60"));
+    QCOMPARE(shown(win, "em_s_t"), QStringLiteral("15.0"));
+
+    // The server restarts: the next lookup is made on a new connection, without a word.
+    QVERIFY2(ds.restartServer(), qPrintable(ds.error()));
+    typeAndLeave(win, "em_s2", QStringLiteral("50"));
+    QCOMPARE(shown(win, "em_s_t"), QStringLiteral("7.0"));
+    QCOMPARE(boxes.count(), 0);
+
+    // It restarts again while the settings window is open: the first Save reports the lost connection
+    // and stores nothing, the next one stores the row.
+    visits_.push_back([&ds](w_xm_dx *s) {
+        QVERIFY2(ds.restartServer(), qPrintable(ds.error()));
+        clickRadios(s, {"rb_l_m"});
+        clickSave(s);
+        QVERIFY(s->saveEnabled());
+        clickSave(s);
+        QVERIFY(!s->saveEnabled());
+    });
+    QTest::mouseClick(child<QPushButton>(win, "cb_2"), Qt::LeftButton);
+    QCOMPARE(settingsOpenings_, 1);
+    QCOMPARE(boxes.count(), 1);
+    QVERIFY2(boxes.last().text.startsWith(QStringLiteral("保存失败！\n")), qPrintable(boxes.last().text));
+    QCOMPARE(ds.scalar(QStringLiteral("SELECT xm_l_m FROM xmsz WHERE nj = '41'")), QVariant(QStringLiteral("1")));
+}
+
+void TestYearScoreWindow::sexChangeWaitsOnceForALockedTable()
+{
+    TestDataSource ds;
+    rt::MessageBoxRecorder boxes;
+    auto w = openWithRow(1);
+    QVERIFY(w);
+    QWidget *win = w.get();
+    enterHeightAndWeight(win, QStringLiteral("170"), QStringLiteral("60"));
+
+    // Another session keeps every reader of the weight tables out: the change of sex looks the height
+    // up once, waits once for the data source's timeout (1 s here) and says so once.
+    OtherSession other;
+    QVERIFY2(other.lockOutReaders(), qPrintable(other.error()));
+    QElapsedTimer waited;
+    waited.start();
+    QTest::mouseClick(child<QRadioButton>(win, "rb_sex_woman"), Qt::LeftButton);
+    QVERIFY2(waited.elapsed() < 1800, qPrintable(QString::number(waited.elapsed())));
+    QCOMPARE(boxes.count(), 1);
+    QCOMPARE(shown(win, "em_s_t"), QStringLiteral("0.0"));
+
+    // Once it lets go, the next lookup works.
+    QVERIFY(other.release());
+    QTest::mouseClick(child<QRadioButton>(win, "rb_sex_man"), Qt::LeftButton);
+    QCOMPARE(shown(win, "em_s_t"), QStringLiteral("15.0"));
+    QCOMPARE(boxes.count(), 1);
 }
 
 // ---- keys and the Tab sequence
