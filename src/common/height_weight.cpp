@@ -50,9 +50,10 @@ HeightWeightScore scoreHeightWeight(Body typed, Sex sex, const WeightLimitSource
     case WeightLimitLookup::Status::Found:
         break;
     }
+    // Only ascending numbers place every weight in one band; any other row counts as no row.
     for (int i = 0; i < 4; ++i) {
-        if (!found.limits[i]) {
-            result.outcome = HeightWeightScore::Outcome::NullLimit;
+        if (!found.limits[i] || (i > 0 && !(*found.limits[i - 1] <= *found.limits[i]))) {
+            result.outcome = HeightWeightScore::Outcome::InvalidRow;
             return result;
         }
         result.limits[i] = *found.limits[i];

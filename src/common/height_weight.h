@@ -35,7 +35,7 @@ int weightBandPoints(float weight, const WeightLimits &limits);
 struct WeightLimitLookup {
     enum class Status { Found, NoRow, Failed };
     Status status = Status::Failed;
-    std::array<std::optional<float>, 4> limits; // a NULL column stays empty
+    std::array<std::optional<float>, 4> limits; // NULL, or a text that is no number, stays empty
     QString error;                              // the driver's text when Failed
 };
 // Reads the limits for the row s with h - 1 < s <= h of the sex's table.
@@ -46,7 +46,7 @@ struct HeightWeightScore {
         NotMeasured, // height or weight empty, 0 or negative: 0 points, nothing looked up
         Scored,      // judged against the row found for this height
         NoRow,       // no row for the height: 0 points
-        NullLimit,   // the row has a NULL limit: 0 points
+        InvalidRow,  // the row's limits are not four ascending numbers (NULL, text, out of order): 0 points
         QueryFailed, // the lookup failed: 0 points, `error` holds the driver's text
     };
     Outcome outcome = Outcome::NotMeasured;

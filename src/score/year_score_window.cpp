@@ -492,7 +492,7 @@ int YearScoreWindow::sg()
     // A weight is judged only against the row of its own height; without one it scores 0 and says so.
     QString problem;
     rt::Icon icon = rt::Icon::Exclamation;
-    if (r.outcome == Outcome::NoRow || r.outcome == Outcome::NullLimit) {
+    if (r.outcome == Outcome::NoRow || r.outcome == Outcome::InvalidRow) {
         problem = QStringLiteral("体重标准中没有身高 %1 厘米的数据，身高标准体重按0分计。").arg(r.wholeHeight());
     } else if (r.outcome == Outcome::QueryFailed) {
         problem = r.error;

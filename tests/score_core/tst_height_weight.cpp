@@ -2,6 +2,7 @@
 #include "common/height_weight.h"
 
 #include <QtTest>
+#include <limits>
 
 using common::Body;
 using common::HeightWeightScore;
@@ -162,11 +163,23 @@ void TestHeightWeight::outcomes()
     QCOMPARE(r.points, 0);
     QCOMPARE(r.wholeHeight(), 140);
 
+    // Limits that are not four ascending numbers place no weight; equal neighbours still do.
     answer = found(50, 55, 65, 70);
     answer.limits[2].reset();
     r = common::scoreHeightWeight({170.0f, 60.0f}, Sex::Female, source);
-    QCOMPARE(r.outcome, HeightWeightScore::Outcome::NullLimit);
+    QCOMPARE(r.outcome, HeightWeightScore::Outcome::InvalidRow);
     QCOMPARE(r.points, 0);
+    answer = found(90, 80, 70, 60);
+    r = common::scoreHeightWeight({170.0f, 65.0f}, Sex::Female, source);
+    QCOMPARE(r.outcome, HeightWeightScore::Outcome::InvalidRow);
+    QCOMPARE(r.points, 0);
+    answer = found(50, std::numeric_limits<float>::quiet_NaN(), 65, 70);
+    r = common::scoreHeightWeight({170.0f, 60.0f}, Sex::Female, source);
+    QCOMPARE(r.outcome, HeightWeightScore::Outcome::InvalidRow);
+    answer = found(50, 55, 55, 70);
+    r = common::scoreHeightWeight({170.0f, 60.0f}, Sex::Female, source);
+    QCOMPARE(r.outcome, HeightWeightScore::Outcome::Scored);
+    QCOMPARE(r.points, 9);
 
     answer = WeightLimitLookup{};
     answer.status = WeightLimitLookup::Status::Failed;

@@ -117,7 +117,8 @@ private slots:
     void realMessageBoxTakesFocusWithoutScoring();
     void weightLimitRowMissing();
     void weightLimitQueryFails();
-    void weightLimitNullLimit();
+    void weightLimitRowUnusable_data();
+    void weightLimitRowUnusable();
 
     void sexChangeGripCountsAtOnce_data();
     void sexChangeGripCountsAtOnce();
@@ -621,13 +622,28 @@ void TestYearScoreWindow::weightLimitQueryFails()
     QVERIFY2(boxes.last().text.contains(QLatin1String("dx1234_w")), qPrintable(boxes.last().text));
 }
 
-void TestYearScoreWindow::weightLimitNullLimit()
+void TestYearScoreWindow::weightLimitRowUnusable_data()
 {
+    QTest::addColumn<QString>("limitType");
+    QTest::addColumn<QString>("limits");
+    QTest::newRow("a NULL limit") << "REAL" << "45.0, NULL, 55.0, 60.0";
+    QTest::newRow("limits in descending order") << "REAL" << "90.0, 80.0, 70.0, 60.0";
+    QTest::newRow("z2 above z3") << "REAL" << "45.0, 56.0, 55.0, 60.0";
+    // SQLite keeps a text in a REAL column; a school's own table elsewhere may hold limits as text.
+    QTest::newRow("a text that is no number")
+        << (TestDataSource::source() == TestDataSource::Source::SQLite ? "REAL" : "VARCHAR(10)") << "'x', '50.0', '55.0', '60.0'";
+}
+
+void TestYearScoreWindow::weightLimitRowUnusable()
+{
+    QFETCH(QString, limitType);
+    QFETCH(QString, limits);
     TestDataSource ds;
+    // A school's own table, without the shipped check of ascending limits.
     QVERIFY(ds.exec(QStringLiteral("DROP TABLE dx1234_m")));
-    QVERIFY(ds.exec(QStringLiteral("CREATE TABLE dx1234_m (s INTEGER PRIMARY KEY, z1 REAL, z2 REAL, z3 REAL, z4 REAL)")));
+    QVERIFY(ds.exec(QStringLiteral("CREATE TABLE dx1234_m (s INTEGER PRIMARY KEY, z1 %1, z2 %1, z3 %1, z4 %1)").arg(limitType)));
     QVERIFY(ds.exec(QStringLiteral("INSERT INTO dx1234_m VALUES (150, 40.0, 45.0, 55.0, 60.0)")));
-    QVERIFY(ds.exec(QStringLiteral("INSERT INTO dx1234_m VALUES (160, 45.0, NULL, 55.0, 60.0)")));
+    QVERIFY2(ds.exec(QStringLiteral("INSERT INTO dx1234_m VALUES (160, %1)").arg(limits)), qPrintable(ds.error()));
     rt::MessageBoxRecorder boxes;
     auto w = openWithRow(1);
     QVERIFY(w);
@@ -636,7 +652,7 @@ void TestYearScoreWindow::weightLimitNullLimit()
     enterHeightAndWeight(win, QStringLiteral("150"), QStringLiteral("50"));
     QCOMPARE(shown(win, "em_s_t"), QStringLiteral("15.0"));
 
-    // A row with a NULL limit places no weight: 0 points and the message of a missing row.
+    // A row whose limits cannot place a weight: 0 points and the message of a missing row.
     typeAndLeave(win, "em_s1", QStringLiteral("160.4"));
     verifyNoWeightLimits(win, boxes, 160);
 }
