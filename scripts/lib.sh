@@ -8,7 +8,7 @@ BUILD_DIR="${FITMARKEL_BUILD_DIR:-$ROOT/build}"
 RUN_PACKAGES=(
   build-essential cmake
   qt6-base-dev libqt6sql6-odbc
-  odbcinst libsqliteodbc sqlite3
+  odbcinst unixodbc-dev libsqliteodbc sqlite3
   fonts-wqy-microhei fonts-liberation fonts-dejavu-core
   libcups2-dev libxcb1-dev
 )
