@@ -632,6 +632,8 @@ void TestYearScoreWindow::weightLimitRowUnusable_data()
     // SQLite keeps a text in a REAL column; a school's own table elsewhere may hold limits as text.
     QTest::newRow("a text that is no number")
         << (TestDataSource::source() == TestDataSource::Source::SQLite ? "REAL" : "VARCHAR(10)") << "'x', '50.0', '55.0', '60.0'";
+    QTest::newRow("a decimal comma")
+        << (TestDataSource::source() == TestDataSource::Source::SQLite ? "REAL" : "VARCHAR(10)") << "'45,5', '50.0', '55.0', '60.0'";
 }
 
 void TestYearScoreWindow::weightLimitRowUnusable()
