@@ -101,6 +101,29 @@ private slots:
         QCOMPARE(stored(*source, QStringLiteral("42"), QStringLiteral("xm_1_m")), QStringLiteral("1"));
     }
 
+    // A re-save of an unchanged row writes nothing and opens no transaction; a rolled-back change
+    // leaves the table as it was and the row marked, so the next save repeats it.
+    void resaveUnchangedAndRolledBackChange()
+    {
+        d_xmsz form;
+        newRow(form, QStringLiteral("41"), {"xm_t_m"});
+        QCOMPARE(form.update(), 1);
+        QCOMPARE(sqlca().commit(), 0);
+        QCOMPARE(form.update(), 1);
+        QVERIFY(!source->anotherSessionHoldsTransaction());
+        QCOMPARE(sqlca().commit(), 0);
+
+        setFlags(form, QStringLiteral("41"), {"xm_1_m"});
+        QCOMPARE(form.update(false), 1);
+        QCOMPARE(sqlca().rollback(), 0);
+        QCOMPARE(stored(*source, QStringLiteral("41"), QStringLiteral("xm_t_m")), QStringLiteral("1"));
+        QCOMPARE(form.rowStatus(1), Status::DataModified);
+        QCOMPARE(form.update(), 1);
+        QCOMPARE(sqlca().commit(), 0);
+        QCOMPARE(stored(*source, QStringLiteral("41"), QStringLiteral("xm_1_m")), QStringLiteral("1"));
+        QCOMPARE(source->count(QStringLiteral("xmsz")), 1);
+    }
+
     void carriedColumnsSurviveEverySave()
     {
         QVERIFY(source->exec(QStringLiteral("INSERT INTO xmsz (nj, xm_58_m, xm_58_w) VALUES ('43', 'a', 'b')")));
