@@ -1,6 +1,5 @@
 #include "runtime/transaction.h"
 
-#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
@@ -22,8 +21,13 @@ QString errorText(const QSqlError &e)
 // A statement that only reads; anything else may write and so belongs to the transaction.
 bool isRead(const QString &sql)
 {
-    static const QRegularExpression re(QStringLiteral("^\\s*(SELECT|WITH)\\b"), QRegularExpression::CaseInsensitiveOption);
-    return re.match(sql).hasMatch();
+    const QString statement = sql.trimmed();
+    for (const QLatin1String keyword : {QLatin1String("SELECT"), QLatin1String("WITH")}) {
+        if (statement.startsWith(keyword, Qt::CaseInsensitive)
+            && (statement.size() == keyword.size() || !statement.at(keyword.size()).isLetterOrNumber()))
+            return true;
+    }
+    return false;
 }
 
 // The connection's ODBC handle, or null for another driver.
@@ -47,10 +51,27 @@ Transaction::~Transaction()
 
 QString Transaction::connectStringOf(const QString &dbparm)
 {
-    static const QRegularExpression re(QStringLiteral("ConnectString\\s*=\\s*'([^']*)'"),
-                                       QRegularExpression::CaseInsensitiveOption);
-    const auto m = re.match(dbparm);
-    return m.hasMatch() ? m.captured(1) : QString();
+    // ConnectString = '…', the key in any case, blanks allowed around "=".
+    const QLatin1String key("ConnectString");
+    for (qsizetype at = dbparm.indexOf(key, 0, Qt::CaseInsensitive); at >= 0;
+         at = dbparm.indexOf(key, at + 1, Qt::CaseInsensitive)) {
+        qsizetype i = at + key.size();
+        auto skipBlanks = [&] {
+            while (i < dbparm.size() && dbparm.at(i).isSpace())
+                ++i;
+        };
+        skipBlanks();
+        if (i >= dbparm.size() || dbparm.at(i) != u'=')
+            continue;
+        ++i;
+        skipBlanks();
+        if (i >= dbparm.size() || dbparm.at(i) != u'\'')
+            continue;
+        const qsizetype end = dbparm.indexOf(u'\'', i + 1);
+        if (end >= 0)
+            return dbparm.mid(i + 1, end - i - 1);
+    }
+    return QString();
 }
 
 QSqlDatabase Transaction::database() const { return QSqlDatabase::database(connectionName_, false); }
