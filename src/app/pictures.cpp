@@ -1,8 +1,9 @@
 #include "app/pictures.h"
 
-#include <QFile>
+#include "runtime/images.h"
+
 #include <QFileInfo>
-#include <QImageReader>
+#include <QPixmapCache>
 
 // The pictures live in this static library: their registration must be pulled in explicitly.
 static void initShellResources()
@@ -22,10 +23,8 @@ QString resourceOf(const QString &name)
     initShellResources();
     if (name.endsWith(QLatin1Char('!')))
         return QStringLiteral(":/stock/%1.png").arg(name.chopped(1));
-    // Library pictures are stored under their base name, as PNG or (photographs) JPEG.
-    const QString base = QStringLiteral(":/library/") + QFileInfo(name).completeBaseName().toLower();
-    const QString png = base + QStringLiteral(".png");
-    return QFile::exists(png) ? png : base + QStringLiteral(".jpg");
+    // Library pictures are stored as PNG under their base name, whatever type their name gives.
+    return QStringLiteral(":/library/%1.png").arg(QFileInfo(name).completeBaseName().toLower());
 }
 } // namespace
 
@@ -38,11 +37,13 @@ QPixmap picture(const QString &name)
     // stay in memory for the whole run.
     constexpr int kLargestCachedPixels = 256 * 256;
     const QString path = resourceOf(name);
-    QImageReader reader(path);
-    const QSize size = reader.size();
-    if (size.width() * size.height() > kLargestCachedPixels)
-        return QPixmap::fromImageReader(&reader);
-    return QPixmap(path);
+    QPixmap pixmap;
+    if (QPixmapCache::find(path, &pixmap))
+        return pixmap;
+    pixmap = rt::readPicture(path);
+    if (pixmap.width() * pixmap.height() <= kLargestCachedPixels)
+        QPixmapCache::insert(path, pixmap);
+    return pixmap;
 }
 
 QIcon icon(const QString &name)

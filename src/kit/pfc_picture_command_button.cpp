@@ -1,6 +1,7 @@
 #include "kit/pfc_picture_command_button.h"
 
 #include "runtime/fonts.h"
+#include "runtime/images.h"
 #include "runtime/units.h"
 
 #include <QApplication>
@@ -215,7 +216,7 @@ QPixmap pfc_picture_command_button::loadPicture(const QString &name)
     if (name.endsWith(QLatin1Char('!'))) {
         const QString resource = QStringLiteral(":/stock/") + name.chopped(1) + QStringLiteral(".png");
         if (QFile::exists(resource)) {
-            QPixmap art(resource);
+            const QPixmap art = rt::readPicture(resource);
             if (!art.isNull())
                 return art;
         }

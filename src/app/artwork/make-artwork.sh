@@ -64,13 +64,13 @@ convert -size 1016x712 gradient:"$SKY"-"$CREAM" \
   -fill "$DARK" -font "$CJK" -pointsize 40 -annotate +0+290 "大学生体质健康测试成绩计算" \
   -type TrueColor library/main.png
 
-# Splash picture, 760 x 481 JPEG.
+# Splash picture, 760 x 481 (a PNG like the rest: no JPEG decoder is loaded for it).
 convert -size 760x481 gradient:"$BLUE"-"$DARK" \
   -fill '#ffffff18' -stroke none -draw "circle 640,90 640,300" -draw "circle 90,430 90,560" \
   -fill "$ORANGE" -draw "rectangle 0,300 760,308" \
   -fill white -font "$LATIN" -pointsize 104 -gravity North -annotate +0+120 "Fitmarkel" \
   -font "$CJK" -pointsize 34 -annotate +0+330 "大学生体质健康测试成绩计算  V3.0" \
-  -quality 90 library/vemka_flash.jpg
+  -type TrueColor library/vemka_flash.png
 
 # Icons, 32 x 32.
 icon_base() { convert -size 32x32 xc:none -fill "$1" -stroke "$DARK" -strokewidth 1 -draw "roundrectangle 1,1 30,30 7,7" "${@:2}"; }
