@@ -6,7 +6,7 @@ BUILD_DIR="${FITMARKEL_BUILD_DIR:-$ROOT/build}"
 
 # What building and running the program need.
 RUN_PACKAGES=(
-  build-essential cmake
+  build-essential cmake pkg-config
   qt6-base-dev libqt6sql6-odbc
   odbcinst unixodbc-dev libsqliteodbc sqlite3
   fonts-wqy-microhei fonts-liberation fonts-dejavu-core
