@@ -5,6 +5,7 @@
 #include "app/window_classes.h"
 #include "runtime/accessibility.h"
 #include "runtime/fonts.h"
+#include "runtime/style.h"
 
 #include <QApplication>
 #include <QStringList>
@@ -20,6 +21,7 @@ int runProgram(int argc, char *argv[])
     QApplication qapp(qtArgc, qtArgv);
     rt::installFontSubstitutions();
     rt::installAccessibleButtons();
+    rt::installStyle();
     QApplication::setWindowIcon(pictures::appIcon());
     registerWindowClasses();
 

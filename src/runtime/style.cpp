@@ -1,0 +1,83 @@
+#include "runtime/style.h"
+
+#include "runtime/images.h"
+
+#include <QApplication>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QPainter>
+#include <QPixmap>
+#include <QProxyStyle>
+#include <QStyleOption>
+#include <qdrawutil.h>
+
+namespace rt {
+
+namespace {
+
+QPixmap stylePicture(const QString &name)
+{
+    return readPicture(QStringLiteral(":/qt-project.org/styles/commonstyle/images/") + name);
+}
+
+// Fusion draws a group box frame, and every toolbar makes its extension button's icon, from pictures of
+// Qt's own that it reads without naming their format; Qt then loads every image-format plugin to ask
+// whether it reads PNG (JPEG, GIF and ICO with their libraries, kept for the rest of the run). This
+// style draws the same frame and makes the same icons from the same pictures, read as the PNGs they are.
+class FusionReadingPng : public QProxyStyle {
+public:
+    FusionReadingPng() : QProxyStyle(QStringLiteral("Fusion")) {}
+
+    QIcon standardIcon(StandardPixmap standardIcon, const QStyleOption *option, const QWidget *widget) const override
+    {
+        QString base;
+        QList<int> sizes;
+        if (standardIcon == SP_ToolBarHorizontalExtensionButton) {
+            const bool rtl = option ? option->direction == Qt::RightToLeft : QGuiApplication::isRightToLeft();
+            base = rtl ? QStringLiteral("toolbar-ext-h-rtl-") : QStringLiteral("toolbar-ext-h-");
+            sizes = {8, 16, 32};
+        } else if (standardIcon == SP_ToolBarVerticalExtensionButton) {
+            base = QStringLiteral("toolbar-ext-v-");
+            sizes = {5, 10, 20};
+        } else {
+            return QProxyStyle::standardIcon(standardIcon, option, widget);
+        }
+        QIcon icon;
+        for (const int size : sizes)
+            icon.addPixmap(stylePicture(base + QString::number(size) + QStringLiteral(".png")));
+        return icon;
+    }
+
+    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                       const QWidget *widget) const override
+    {
+        if (element != PE_FrameGroupBox) {
+            QProxyStyle::drawPrimitive(element, option, painter, widget);
+            return;
+        }
+        if (frame_.isNull())
+            frame_ = stylePicture(QStringLiteral("fusion_groupbox.png"));
+        // Below the title, or just below the top edge where there is neither title nor check box.
+        constexpr int kTopMargin = 3;
+        const auto *box = qobject_cast<const QGroupBox *>(widget);
+        const int top = box && !box->isCheckable() && box->title().isEmpty()
+                            ? kTopMargin
+                            : qMax(baseStyle()->pixelMetric(PM_ExclusiveIndicatorHeight), option->fontMetrics.height())
+                                  + kTopMargin;
+        qDrawBorderPixmap(painter, option->rect.adjusted(0, top, 0, 0), QMargins(6, 6, 6, 6), frame_);
+    }
+
+private:
+    mutable QPixmap frame_;
+};
+
+} // namespace
+
+void installStyle()
+{
+    if (QApplication::style()->name().compare(QLatin1String("fusion"), Qt::CaseInsensitive) == 0)
+        QApplication::setStyle(new FusionReadingPng);
+}
+
+} // namespace rt

@@ -1,0 +1,10 @@
+#pragma once
+// The program's widget style: Qt's own, with group box frames and toolbar extension icons made without
+// loading every image-format plugin.
+namespace rt {
+
+// Installs the style; call once the application object exists, before the first window is shown.
+// Under a style other than Fusion (a desktop's own) nothing changes.
+void installStyle();
+
+} // namespace rt
