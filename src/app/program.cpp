@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QStringList>
+#include <QThreadPool>
 #include <QWidget>
 #include <algorithm>
 
@@ -19,6 +20,10 @@ int runProgram(int argc, char *argv[])
     char *qtArgv[] = {argc > 0 ? argv[0] : programName, nullptr};
     int qtArgc = 1;
     QApplication qapp(qtArgc, qtArgv);
+    // Qt scales large pictures and fills large areas on its global thread pool, a worker per core, and
+    // each worker keeps its stack and a heap arena of its own for the rest of the run. The program's
+    // pictures and windows are small: one worker is enough.
+    QThreadPool::globalInstance()->setMaxThreadCount(1);
     rt::installFontSubstitutions();
     rt::installAccessibleButtons();
     rt::installStyle();

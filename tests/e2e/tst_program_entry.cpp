@@ -1,5 +1,5 @@
-// The program's entry: Qt's own command-line options take no effect, and a screen reader's toggle on a
-// check box is a click. Each run ends at the connection failure (the data source's file is missing),
+// The program's entry: Qt's own command-line options take no effect, a screen reader's toggle on a check
+// box is a click, and Qt scales a large picture on one worker thread at most. Each run ends at the connection failure (the data source's file is missing),
 // where the running application is examined.
 #include "app/program.h"
 #include "runtime/messagebox.h"
@@ -73,6 +73,26 @@ private slots:
         };
         QCOMPARE(runProgram(1, argv), 1);
         QCOMPARE(clicks, 1);
+    }
+
+    void largePictureScalesOnOneWorker()
+    {
+        auto threads = [] { return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(); };
+        QByteArray program("fitmarkel");
+        char *argv[] = {program.data(), nullptr};
+        qsizetype before = -1, after = -1;
+        rt::MessageBoxRecorder boxes;
+        boxes.onShow = [&](const rt::ShownBox &) {
+            before = threads();
+            // Qt hands each 64K pixels of a smooth scaling to a worker of its own.
+            QImage picture(1600, 1000, QImage::Format_RGB32);
+            picture.fill(Qt::blue);
+            QCOMPARE(picture.scaled(800, 500, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixel(400, 250),
+                     QColor(Qt::blue).rgb());
+            after = threads();
+        };
+        QCOMPARE(runProgram(1, argv), 1);
+        QVERIFY2(before > 0 && after - before <= 1, qPrintable(QStringLiteral("%1 threads, then %2").arg(before).arg(after)));
     }
 };
 
