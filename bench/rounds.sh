@@ -13,17 +13,22 @@ sleep 1
 
 # The start window appears once the splash is clicked away; the frame's second toolbar button opens
 # the first-year score window.
+walk() { # AT_START AT_YEAR: the program's walk, with steps of the caller's at the start window and at the year window
+  local at_start="$1" at_year="$2"
+  "$bench/xbench" show:splash:fitmarkel click show:start:登录管理系统 $at_start key:alt+l show:frame:CorvanelFitmarkel \
+    sleep:300 click:104,46 show:year:大学一年级成绩 $at_year -- "$build/src/app/fitmarkel"
+}
 program() {
-  "$bench/xbench" show:splash:fitmarkel click show:start:登录管理系统 sleep:300 mem:mem_start \
-    key:alt+l show:frame:CorvanelFitmarkel sleep:300 click:104,46 show:year:大学一年级成绩 sleep:300 mem:mem_year \
-    -- "$build/src/app/fitmarkel" |
+  walk "sleep:300 mem:mem_start" "sleep:300 mem:mem_year" |
     awk '{ v[$1] = $2 } END { print "program splash", v["splash"]; print "program launch", v["splash"] + v["start"]
            print "program frame", v["frame"]; print "program mem_start", v["mem_start"]
            print "program mem_year", v["mem_year"] }'
 }
+# The floor's start window and dialog take the sizes of the program's start window and year window.
+sizes="$(walk size:start_size size:year_size | awk '$1 ~ /_size$/ { printf "%s ", $2 }')"
 bare() {
   "$bench/xbench" "show:start:bare start" sleep:300 mem:mem_start key:alt+l "show:frame:bare frame" sleep:300 \
-    key:alt+y "show:year:bare year" sleep:300 mem:mem_year -- "$bench/bench_bare" |
+    key:alt+y "show:year:bare year" sleep:300 mem:mem_year -- "$bench/bench_bare" $sizes |
     awk '$1 == "start" { $1 = "launch" } { print "bare", $1, $2 }'
 }
 scoring() {

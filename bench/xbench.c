@@ -8,6 +8,7 @@
 //   click:X,Y          mark, then click at X,Y inside the last shown window
 //   sleep:MS           wait
 //   mem:LABEL          prints "LABEL <peak resident memory of the program in KiB>"
+//   size:LABEL         prints "LABEL <width>x<height>" of the last shown window, its frame left out
 // The program is started (the first mark) after "--"; it is ended with SIGTERM after the last step.
 //   xbench STEP... -- PROGRAM [ARGUMENT...]
 #define _GNU_SOURCE
@@ -238,6 +239,11 @@ int main(int argc, char **argv)
             click(arg);
         } else if (!strcmp(step, "sleep") && arg) {
             pump(atof(arg));
+        } else if (!strcmp(step, "size") && arg) {
+            XWindowAttributes a;
+            if (!lastShown || !XGetWindowAttributes(dpy, lastShown, &a))
+                fail("no shown window to measure", NULL);
+            printf("%s %dx%d\n", arg, a.width, a.height);
         } else if (!strcmp(step, "mem") && arg) {
             printf("%s %ld\n", arg, peakKib());
         } else {
