@@ -183,9 +183,11 @@ void d_start::paintEvent(QPaintEvent *)
         const QRect r = rt::unitRect(object.unitRect.x(), object.unitRect.y(), object.unitRect.width(),
                                      object.unitRect.height());
         if (object.kind == Kind::Bitmap) {
-            const QPixmap pixmap = pictures::picture(object.picture);
-            if (!pixmap.isNull())
-                painter.drawPixmap(r, pixmap);
+            // Kept in their 8-bit form and converted as they are drawn: as pixmaps the pad's pictures
+            // would take four times the memory for the whole run.
+            const QImage image = pictures::image(object.picture);
+            if (!image.isNull())
+                painter.drawImage(r, image);
         } else {
             painter.setFont(object.font);
             painter.setPen(rt::color(object.color));

@@ -3,6 +3,7 @@
 #include "runtime/images.h"
 
 #include <QFileInfo>
+#include <QHash>
 #include <QPixmapCache>
 
 // The pictures live in this static library: their registration must be pulled in explicitly.
@@ -44,6 +45,18 @@ QPixmap picture(const QString &name)
     if (pixmap.width() * pixmap.height() <= kLargestCachedPixels)
         QPixmapCache::insert(path, pixmap);
     return pixmap;
+}
+
+QImage image(const QString &name)
+{
+    static QHash<QString, QImage> images;
+    if (name.isEmpty())
+        return {};
+    const QString path = resourceOf(name);
+    const auto kept = images.constFind(path);
+    if (kept != images.cend())
+        return *kept;
+    return images[path] = rt::readImage(path);
 }
 
 QIcon icon(const QString &name)

@@ -477,6 +477,26 @@ private slots:
         QCOMPARE(pictures::picture(name).cacheKey() == first.cacheKey(), kept);
     }
 
+    void drawnPicturesKeepTheirStoredForm_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("depth");
+        QTest::newRow("palette launch picture") << "xm_1.bmp" << 8;
+        QTest::newRow("true-colour launch picture") << "cj_3.bmp" << 32;
+        QTest::newRow("palette arrow") << "arrow2.bmp" << 8;
+    }
+
+    // The pad draws its pictures from their stored form, as its pixmap would look.
+    void drawnPicturesKeepTheirStoredForm()
+    {
+        QFETCH(QString, name);
+        const QImage image = pictures::image(name);
+        QTEST(image.depth(), "depth");
+        QCOMPARE(image.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                 pictures::picture(name).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied));
+        QCOMPARE(pictures::image(name).cacheKey(), image.cacheKey());
+    }
+
     void launchPadPosition_data()
     {
         QTest::addColumn<int>("width");
