@@ -49,6 +49,17 @@ public:
         return icon;
     }
 
+    // Fusion lays out a main window's bars through geometry animations, which for changes made by code
+    // last no time: an animation object per bar and change, and Qt's animation code made resident, for
+    // nothing to see (the program's toolbars are never dragged). Here the bars take their places at once.
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_Widget_Animation_Duration)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+
     void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                        const QWidget *widget) const override
     {
