@@ -28,11 +28,13 @@ int main(int argc, char *argv[])
     const QSize startSize = sizeOf(argv[1]), yearSize = sizeOf(argv[2]);
     int qtArgc = 1;
     QApplication app(qtArgc, argv);
-    QWidget start;
-    start.setWindowTitle(QStringLiteral("bare start"));
-    start.resize(startSize);
-    auto *login = new QPushButton(QStringLiteral("&Login"), &start);
-    QObject::connect(login, &QPushButton::clicked, &start, [&start, yearSize] {
+    // Gone once closed, as the program's start window.
+    auto *start = new QWidget;
+    start->setAttribute(Qt::WA_DeleteOnClose);
+    start->setWindowTitle(QStringLiteral("bare start"));
+    start->resize(startSize);
+    auto *login = new QPushButton(QStringLiteral("&Login"), start);
+    QObject::connect(login, &QPushButton::clicked, start, [start, yearSize] {
         auto *frame = new QMainWindow;
         frame->setAttribute(Qt::WA_DeleteOnClose);
         frame->setWindowTitle(QStringLiteral("bare frame"));
@@ -45,8 +47,8 @@ int main(int argc, char *argv[])
             dialog->show();
         });
         frame->showMaximized();
-        start.close();
+        start->close();
     });
-    start.show();
+    start->show();
     return app.exec();
 }
