@@ -10,6 +10,7 @@
 #include "runtime/application.h"
 #include "runtime/colors.h"
 #include "runtime/messagebox.h"
+#include "runtime/static_text.h"
 #include "runtime/system.h"
 #include "runtime/units.h"
 
@@ -54,7 +55,7 @@ w_main1::w_main1(QWidget *parent) : QMainWindow(parent)
         button->installEventFilter(this);
 
     // The status bar shows the default text whenever no MicroHelp is showing.
-    microHelp_ = new QLabel(rt::application().microHelpDefault);
+    microHelp_ = rt::plainLabel(rt::application().microHelpDefault);
     microHelp_->setObjectName(QStringLiteral("microHelpDefault"));
     statusBar()->addWidget(microHelp_, 1);
 

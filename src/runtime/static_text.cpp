@@ -10,12 +10,20 @@ namespace rt {
 
 QLabel *addStaticText(QWidget *parent, const StaticText &text, const QString &face)
 {
-    auto *label = new QLabel(QString::fromUtf8(text.text), parent);
+    QLabel *label = plainLabel(QString::fromUtf8(text.text), parent);
     label->setObjectName(QString::fromUtf8(text.name));
     label->setFont(font(face, text.points, text.weight));
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setTextColor(label, text.color);
     placeControl(label, text.x, text.y, text.width, text.height);
+    return label;
+}
+
+QLabel *plainLabel(const QString &text, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setTextFormat(Qt::PlainText);
+    label->setText(text);
     return label;
 }
 

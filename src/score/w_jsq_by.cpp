@@ -3,6 +3,7 @@
 #include "common/graduation.h"
 #include "runtime/colors.h"
 #include "runtime/fonts.h"
+#include "runtime/static_text.h"
 #include "runtime/units.h"
 #include "score/my_maskedit.h"
 
@@ -28,7 +29,7 @@ void place(QWidget *control, const Geometry &g) { rt::placeControl(control, g.x,
 QLabel *graduationLabel(QWidget *parent, const char *name, const char *text, int points, int weight, long color,
                         const Geometry &g)
 {
-    auto *label = new QLabel(QString::fromUtf8(text), parent);
+    QLabel *label = rt::plainLabel(QString::fromUtf8(text), parent);
     label->setObjectName(QLatin1String(name));
     label->setFont(rt::font(QStringLiteral("Arial"), points, weight));
     rt::setTextColor(label, color);

@@ -9,6 +9,7 @@
 #include "runtime/colors.h"
 #include "runtime/fonts.h"
 #include "runtime/messagebox.h"
+#include "runtime/static_text.h"
 #include "runtime/units.h"
 #include "score/my_maskedit.h"
 #include "settings/w_xm_dx.h"
@@ -90,7 +91,7 @@ QString text(const char *s) { return QString::fromUtf8(s); }
 // A label drawn greyed while disabled.
 QLabel *makeLabel(QWidget *parent, const char *name, const char *caption, int points, long color)
 {
-    auto *label = new QLabel(text(caption), parent);
+    QLabel *label = rt::plainLabel(text(caption), parent);
     label->setObjectName(QLatin1String(name));
     label->setFont(rt::font(QStringLiteral("Arial"), points));
     rt::setTextColor(label, color);

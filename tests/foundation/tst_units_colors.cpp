@@ -1,9 +1,11 @@
-// Layout units, colour numbers and text sizes of the window definitions.
+// Layout units, colour numbers, text sizes and static texts of the window definitions.
 #include "runtime/colors.h"
 #include "runtime/fonts.h"
+#include "runtime/static_text.h"
 #include "runtime/units.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QScreen>
 #include <QtTest>
 
@@ -57,6 +59,16 @@ private slots:
         QCOMPARE(font.family(), QStringLiteral("Courier New"));
         QTEST(font.pointSize(), "points");
         QTEST(font.pixelSize(), "pixels");
+    }
+
+    // A text that looks like markup is shown as written, as the old platform showed every text.
+    void staticTextShowsAsWritten()
+    {
+        QWidget window;
+        const rt::StaticText text{"st_1", "<b>1</b>", 0, 0, 900, 60, 9, 400, 0};
+        const QLabel *label = rt::addStaticText(&window, text, QStringLiteral("Arial"));
+        QCOMPARE(label->text(), QStringLiteral("<b>1</b>"));
+        QVERIFY(label->sizeHint().width() >= label->fontMetrics().horizontalAdvance(label->text()));
     }
 };
 
