@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPixmap>
 #include <QProxyStyle>
@@ -21,10 +22,53 @@ QPixmap stylePicture(const QString &name)
     return readPicture(QStringLiteral(":/qt-project.org/styles/commonstyle/images/") + name);
 }
 
+// An icon of Qt's pictures, read when it is first drawn: a toolbar's extension button shows only when
+// the toolbar does not fit its window.
+class PictureIconEngine : public QIconEngine {
+public:
+    explicit PictureIconEngine(QStringList names) : names_(std::move(names)) {}
+
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        icon().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+    QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().actualSize(size, mode, state);
+    }
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().pixmap(size, mode, state);
+    }
+    QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State state, qreal scale) override
+    {
+        return icon().pixmap(size, scale, mode, state);
+    }
+    QList<QSize> availableSizes(QIcon::Mode mode, QIcon::State state) override
+    {
+        return icon().availableSizes(mode, state);
+    }
+    QIconEngine *clone() const override { return new PictureIconEngine(*this); }
+
+private:
+    const QIcon &icon()
+    {
+        if (icon_.isNull()) {
+            for (const QString &name : std::as_const(names_))
+                icon_.addPixmap(stylePicture(name));
+        }
+        return icon_;
+    }
+
+    QStringList names_;
+    QIcon icon_;
+};
+
 // Fusion draws a group box frame, and every toolbar makes its extension button's icon, from pictures of
 // Qt's own that it reads without naming their format; Qt then loads every image-format plugin to ask
 // whether it reads PNG (JPEG, GIF and ICO with their libraries, kept for the rest of the run). This
-// style draws the same frame and makes the same icons from the same pictures, read as the PNGs they are.
+// style draws the same frame and makes the same icons from the same pictures, read as the PNGs they are
+// (an icon's when it is first drawn).
 class FusionReadingPng : public QProxyStyle {
 public:
     FusionReadingPng() : QProxyStyle(QStringLiteral("Fusion")) {}
@@ -43,10 +87,10 @@ public:
         } else {
             return QProxyStyle::standardIcon(standardIcon, option, widget);
         }
-        QIcon icon;
+        QStringList names;
         for (const int size : sizes)
-            icon.addPixmap(stylePicture(base + QString::number(size) + QStringLiteral(".png")));
-        return icon;
+            names << base + QString::number(size) + QStringLiteral(".png");
+        return QIcon(new PictureIconEngine(names));
     }
 
     // Fusion lays out a main window's bars through geometry animations, which for changes made by code
