@@ -3,7 +3,8 @@
 // Keys and clicks go through XTEST, as if typed. Steps, in order, after the options:
 //   show:LABEL:TITLE   wait for a window mapped since the last mark, named with TITLE in it, to be drawn;
 //                      prints "LABEL <ms since the mark>"
-//   key:KEYS           mark, then press and release KEYS ("alt+l": modifiers first)
+//   key:KEYS           mark, then press and release KEYS ("alt+l": modifiers first), at a fixed point of
+//                      a 100-ms period of the clock (see awaitKeyPhase)
 //   click              mark, then click the middle of the last shown window
 //   click:X,Y          mark, then click at X,Y inside the last shown window
 //   sleep:MS           wait
@@ -23,10 +24,12 @@
 #include <string.h>
 #include <sys/select.h>
 #include <sys/wait.h>
+#include <math.h>
 #include <time.h>
 #include <unistd.h>
 
 enum { kMaxWindows = 512, kTimeoutMs = 15000 };
+static const double kKeyPhaseMs = 20;
 
 typedef struct {
     Window id;
@@ -137,6 +140,15 @@ static double shown(const char *title, double mark)
     return 0;
 }
 
+// Keys go down 20 ms into a 100-ms period of the monotonic clock. A button pressed through its mnemonic
+// clicks after a coarse 100-ms timer, whose wake-up Qt moves by up to 5 ms toward the nearest 100-ms
+// mark: pressed at random times, a program's click comes 5 ms early or 5 ms late at random. Pressed at
+// the same point of the period, the timers of both programs wake alike.
+static void awaitKeyPhase(void)
+{
+    pump(fmod(kKeyPhaseMs - fmod(now(), 100.0) + 100.0, 100.0));
+}
+
 static void keys(const char *spec)
 {
     char copy[256];
@@ -231,6 +243,7 @@ int main(int argc, char **argv)
             printf("%s %.2f\n", arg, shown(title, mark));
         } else if (!strcmp(step, "key") && arg) {
             pump(0);
+            awaitKeyPhase();
             mark = now();
             keys(arg);
         } else if (!strcmp(step, "click")) {
