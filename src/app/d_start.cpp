@@ -6,6 +6,7 @@
 #include "runtime/units.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QRegularExpression>
 #include <qdrawutil.h>
@@ -153,7 +154,7 @@ QString d_start::modify(const QString &expression)
         return QStringLiteral("Line 1 Column 0: invalid value for %1.").arg(match.captured(2));
     if (object->border != border) {
         object->border = border;
-        update();
+        update(objectRect(object->name).adjusted(-2, -2, 2, 2));
     }
     return QString();
 }
@@ -175,16 +176,19 @@ QStringList d_start::objectNames() const
     return names;
 }
 
-void d_start::paintEvent(QPaintEvent *)
+void d_start::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     for (const Object &object : objects_) {
         const QRect r = rt::unitRect(object.unitRect.x(), object.unitRect.y(), object.unitRect.width(),
                                      object.unitRect.height());
+        if (!event->rect().intersects(r.adjusted(-2, -2, 2, 2)))
+            continue;
         if (object.kind == Kind::Bitmap) {
-            // Kept in their 8-bit form and converted as they are drawn: as pixmaps the pad's pictures
-            // would take four times the memory for the whole run.
+            // Decoded as they are drawn, from the program's own resources: the pad is drawn when it is
+            // shown and where a border changes, and its pictures, kept decoded as pixmaps, took four
+            // times their 8-bit size in memory for the whole run.
             const QImage image = pictures::image(object.picture);
             if (!image.isNull())
                 painter.drawImage(r, image);

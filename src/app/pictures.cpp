@@ -3,7 +3,6 @@
 #include "runtime/images.h"
 
 #include <QFileInfo>
-#include <QHash>
 #include <QPixmapCache>
 
 // The pictures live in this static library: their registration must be pulled in explicitly.
@@ -33,9 +32,9 @@ QPixmap picture(const QString &name)
 {
     if (name.isEmpty())
         return {};
-    // Icons and launch pictures are drawn again and again: Qt's pixmap cache keeps them decoded. A
-    // large picture is shown by one control, which keeps it for as long as it lives: cached, it would
-    // stay in memory for the whole run.
+    // Icons are drawn again and again: Qt's pixmap cache keeps them decoded. A large picture is shown
+    // by one control, which keeps it for as long as it lives: cached, it would stay in memory for the
+    // whole run.
     constexpr int kLargestCachedPixels = 256 * 256;
     const QString path = resourceOf(name);
     QPixmap pixmap;
@@ -47,17 +46,7 @@ QPixmap picture(const QString &name)
     return pixmap;
 }
 
-QImage image(const QString &name)
-{
-    static QHash<QString, QImage> images;
-    if (name.isEmpty())
-        return {};
-    const QString path = resourceOf(name);
-    const auto kept = images.constFind(path);
-    if (kept != images.cend())
-        return *kept;
-    return images[path] = rt::readImage(path);
-}
+QImage image(const QString &name) { return name.isEmpty() ? QImage() : rt::readImage(resourceOf(name)); }
 
 QIcon icon(const QString &name)
 {

@@ -9,8 +9,8 @@ namespace pictures {
 
 // The picture of a stock name ("Exit!") or a library file name; a null pixmap when there is none.
 QPixmap picture(const QString &name);
-// The same picture in the form its file stores it (8 bits a pixel for most), kept for the whole run:
-// for pictures drawn again and again.
+// The same picture decoded anew, in the form its file stores it (8 bits a pixel for most): for pictures
+// drawn now and then, which need not stay decoded between times.
 QImage image(const QString &name);
 QIcon icon(const QString &name);
 // The application's icon, "AppIcon!".

@@ -460,7 +460,7 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("kept");
-        QTest::newRow("launch picture, drawn at every paint") << "xm_1.bmp" << true;
+        QTest::newRow("small picture (a launch picture)") << "xm_1.bmp" << true;
         QTest::newRow("toolbar icon") << "Exit!" << true;
         QTest::newRow("splash picture, shown once") << "vemka_flash.JPG" << false;
         QTest::newRow("frame picture, held by its label") << "main.BMP" << false;
@@ -477,7 +477,7 @@ private slots:
         QCOMPARE(pictures::picture(name).cacheKey() == first.cacheKey(), kept);
     }
 
-    void drawnPicturesKeepTheirStoredForm_data()
+    void padPicturesDecodeInTheirStoredForm_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("depth");
@@ -486,15 +486,37 @@ private slots:
         QTest::newRow("palette arrow") << "arrow2.bmp" << 8;
     }
 
-    // The pad draws its pictures from their stored form, as its pixmap would look.
-    void drawnPicturesKeepTheirStoredForm()
+    // The pad draws its pictures from their stored form, as their pixmaps would look.
+    void padPicturesDecodeInTheirStoredForm()
     {
         QFETCH(QString, name);
         const QImage image = pictures::image(name);
         QTEST(image.depth(), "depth");
         QCOMPARE(image.convertToFormat(QImage::Format_ARGB32_Premultiplied),
                  pictures::picture(name).toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied));
-        QCOMPARE(pictures::image(name).cacheKey(), image.cacheKey());
+    }
+
+    // A picture raised or lowered is drawn again with its border, and nothing else of the pad is.
+    void borderChangeRepaintsItsPicture()
+    {
+        struct PaintedArea : QObject {
+            QRegion region;
+            bool eventFilter(QObject *, QEvent *event) override
+            {
+                if (event->type() == QEvent::Paint)
+                    region += static_cast<QPaintEvent *>(event)->region();
+                return false;
+            }
+        } painted;
+        QApplication::processEvents();
+        pad()->installEventFilter(&painted);
+        for (const char *border : {"6", "5", "0"}) {
+            painted.region = QRegion();
+            QCOMPARE(pad()->modify(QStringLiteral("p_8.Border='%1'").arg(QLatin1String(border))), QString());
+            QTRY_VERIFY(!painted.region.isEmpty());
+            QCOMPARE(painted.region.boundingRect(), pad()->objectRect(QStringLiteral("p_8")).adjusted(-2, -2, 2, 2));
+        }
+        pad()->removeEventFilter(&painted);
     }
 
     void launchPadPosition_data()
