@@ -11,9 +11,10 @@ wm=$!
 trap 'kill "$wm" 2>/dev/null' EXIT
 sleep 1
 
-# The start window appears once the splash is clicked away; the frame's second toolbar button opens
-# the first-year score window.
-walk() { # AT_START AT_YEAR: the program's walk, with steps of the caller's at the start window and at the year window
+# walk AT_START AT_YEAR: the program's walk, with the caller's steps at the start window and at the year
+# window. The start window appears once the splash is clicked away; the frame's second toolbar button
+# opens the first-year score window.
+walk() {
   local at_start="$1" at_year="$2"
   "$bench/xbench" show:splash:fitmarkel click show:start:登录管理系统 $at_start key:alt+l show:frame:CorvanelFitmarkel \
     sleep:300 click:104,46 show:year:大学一年级成绩 $at_year -- "$build/src/app/fitmarkel"

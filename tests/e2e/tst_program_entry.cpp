@@ -1,6 +1,6 @@
 // The program's entry: Qt's own command-line options take no effect, a screen reader's toggle on a check
-// box is a click, and Qt scales a large picture on one worker thread at most. Each run ends at the connection failure (the data source's file is missing),
-// where the running application is examined.
+// box is a click, and Qt scales a large picture on one worker thread at most. Each run ends at the
+// connection failure (the data source's file is missing), where the running application is examined.
 #include "app/program.h"
 #include "runtime/messagebox.h"
 #include "test_data_source.h"
@@ -77,7 +77,9 @@ private slots:
 
     void largePictureScalesOnOneWorker()
     {
-        auto threads = [] { return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(); };
+        auto threads = [] {
+            return QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+        };
         QByteArray program("fitmarkel");
         char *argv[] = {program.data(), nullptr};
         qsizetype before = -1, after = -1;
@@ -92,7 +94,8 @@ private slots:
             after = threads();
         };
         QCOMPARE(runProgram(1, argv), 1);
-        QVERIFY2(before > 0 && after - before <= 1, qPrintable(QStringLiteral("%1 threads, then %2").arg(before).arg(after)));
+        QVERIFY2(before > 0 && after - before <= 1,
+                 qPrintable(QStringLiteral("%1 threads, then %2").arg(before).arg(after)));
     }
 };
 
