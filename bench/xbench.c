@@ -149,10 +149,10 @@ static void awaitKeyPhase(void)
     pump(fmod(kKeyPhaseMs - fmod(now(), 100.0) + 100.0, 100.0));
 }
 
-static void keys(const char *spec)
+static void keys(const char *chord)
 {
     char copy[256];
-    snprintf(copy, sizeof copy, "%s", spec);
+    snprintf(copy, sizeof copy, "%s", chord);
     KeyCode codes[8];
     int n = 0;
     for (char *part = strtok(copy, "+"); part && n < 8; part = strtok(NULL, "+")) {
