@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # One run of scripts/bench on an X display with a window manager: ROUNDS rounds, each running the program,
-# the bare program and the scoring timings once, in alternating order. Prints "WHAT FIGURE" lines.
+# the two bare programs and the scoring timings once, the programs in alternating order. Prints "WHAT
+# FIGURE" lines.
 #   rounds.sh ROUNDS BUILD_DIR DATABASE
 set -euo pipefail
 rounds="$1" build="$2" db="$3"
@@ -27,16 +28,17 @@ program() {
 }
 # The floor's start window and dialog take the sizes of the program's start window and year window.
 sizes="$(walk size:start_size size:year_size | awk '$1 ~ /_size$/ { printf "%s ", $2 }')"
+# bare NAME: the walk of the floor bench_NAME, its figures printed as "NAME WHAT FIGURE".
 bare() {
   "$bench/xbench" "show:start:bare start" sleep:300 mem:mem_start key:alt+l "show:frame:bare frame" sleep:300 \
-    key:alt+y "show:year:bare year" sleep:300 mem:mem_year -- "$bench/bench_bare" $sizes |
-    awk '$1 == "start" { $1 = "launch" } { print "bare", $1, $2 }'
+    key:alt+y "show:year:bare year" sleep:300 mem:mem_year -- "$bench/bench_$1" $sizes |
+    awk -v name="$1" '$1 == "start" { $1 = "launch" } { print name, $1, $2 }'
 }
 scoring() {
   QT_QPA_PLATFORM=offscreen "$bench/bench_score" 40 "$db" 2>/dev/null | sed 's/^/score /'
 }
 
 for ((r = 0; r < rounds; ++r)); do
-  if ((r % 2)); then bare; program; else program; bare; fi
+  if ((r % 2)); then bare bare_data; bare bare; program; else program; bare bare; bare bare_data; fi
   scoring
 done
