@@ -1,5 +1,6 @@
 #include "app/book.h"
 
+#include "common/data_source.h"
 #include "runtime/application.h"
 #include "runtime/busy_cursor.h"
 #include "runtime/messagebox.h"
@@ -15,9 +16,7 @@ void book::create()
 bool book::open(const QString &)
 {
     rt::Transaction &sqlca = rt::sqlca();
-    sqlca.DBMS = QStringLiteral("ODBC");
-    sqlca.AutoCommit = false;
-    sqlca.DBParm = QStringLiteral("ConnectString='DSN=vemka;PWD=pelvok3864'");
+    common::useProgramDataSource(sqlca);
     {
         rt::BusyCursor busy;
         sqlca.connect();

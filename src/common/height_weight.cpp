@@ -17,6 +17,15 @@ Body clampHeight(Body body, Sex sex)
     return body;
 }
 
+int firstUnusableLimit(const std::array<std::optional<float>, 4> &limits)
+{
+    for (int i = 0; i < 4; ++i) {
+        if (!limits[i] || (i > 0 && !(*limits[i - 1] <= *limits[i])))
+            return i;
+    }
+    return -1;
+}
+
 int weightBandPoints(float weight, const WeightLimits &z)
 {
     if (weight >= z[3])
@@ -50,14 +59,12 @@ HeightWeightScore scoreHeightWeight(Body typed, Sex sex, const WeightLimitSource
     case WeightLimitLookup::Status::Found:
         break;
     }
-    // Only ascending numbers place every weight in one band; any other row counts as no row.
-    for (int i = 0; i < 4; ++i) {
-        if (!found.limits[i] || (i > 0 && !(*found.limits[i - 1] <= *found.limits[i]))) {
-            result.outcome = HeightWeightScore::Outcome::InvalidRow;
-            return result;
-        }
-        result.limits[i] = *found.limits[i];
+    if (firstUnusableLimit(found.limits) >= 0) {
+        result.outcome = HeightWeightScore::Outcome::InvalidRow;
+        return result;
     }
+    for (int i = 0; i < 4; ++i)
+        result.limits[i] = *found.limits[i];
     result.outcome = HeightWeightScore::Outcome::Scored;
     result.points = weightBandPoints(result.body.weight, result.limits);
     return result;

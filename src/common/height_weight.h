@@ -28,6 +28,10 @@ Body clampHeight(Body body, Sex sex);
 // Weight limits z1 <= z2 <= z3 <= z4 in kg.
 using WeightLimits = std::array<float, 4>;
 
+// Only four ascending numbers place every weight in one band: the index of the first limit that is
+// missing or below the one before it, or -1 when the limits are usable.
+int firstUnusableLimit(const std::array<std::optional<float>, 4> &limits);
+
 // 7 at or above z4, 9 from z3, 15 from z2, 9 from z1, 7 below z1: each limit opens the band above it.
 int weightBandPoints(float weight, const WeightLimits &limits);
 

@@ -1,13 +1,11 @@
 // A department's PostgreSQL server set up as the README says, each step run as written there: the
 // role and the database (data/postgresql-setup.sql, run by the private server of every PostgreSQL test),
 // the tables with the default weight limits (data/postgresql-load.sql), the data source entry of
-// every PC (the fixture's odbc.ini), and a school's own weight limits put in while the program is
-// connected.
+// every PC (the fixture's odbc.ini).
 #include "common/weight_limits.h"
 #include "test_data_source.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using common::Sex;
@@ -26,12 +24,6 @@ std::array<std::optional<float>, 4> csvRow(const QString &file, int s)
             return {cols[1].toFloat(), cols[2].toFloat(), cols[3].toFloat(), cols[4].toFloat()};
     }
     return {};
-}
-
-bool writeFile(const QString &path, const QByteArray &text)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly | QIODevice::Text) && f.write(text) == text.size();
 }
 
 const QStringList kLoad = {QStringLiteral("-f"), QStringLiteral("data/postgresql-load.sql")};
@@ -58,29 +50,6 @@ private slots:
         QCOMPARE(men.limits, csvRow(QStringLiteral("weight-limits-men.csv"), 170));
         const WeightLimitLookup women = common::lookupWeightLimits(Sex::Female, 186.9f);
         QCOMPARE(women.limits, csvRow(QStringLiteral("weight-limits-women.csv"), 186));
-    }
-
-    void schoolTablesReplaceTheDefaultWhileTheProgramIsConnected()
-    {
-        TestDataSource ds(TestDataSource::Empty);
-        QVERIFY2(ds.psql(kLoad, QStringLiteral(FM_SOURCE_DIR)), qPrintable(ds.error()));
-        QCOMPARE(TestDataSource::connectSqlca(), 0L);
-        QCOMPARE(common::lookupWeightLimits(Sex::Male, 170.0f).status, WeightLimitLookup::Status::Found);
-
-        QTemporaryDir school;
-        QVERIFY(writeFile(school.filePath(QStringLiteral("men.csv")), "s,z1,z2,z3,z4\n170,50,55,65,70\n171,51,56,66,71\n"));
-        QVERIFY(writeFile(school.filePath(QStringLiteral("women.csv")), "s,z1,z2,z3,z4\n160,45,50,60,65\n"));
-        QVERIFY2(ds.psql({QStringLiteral("-1"), QStringLiteral("-c"), QStringLiteral("TRUNCATE dx1234_m, dx1234_w"),
-                          QStringLiteral("-c"), QStringLiteral("\\copy dx1234_m FROM 'men.csv' WITH (FORMAT csv, HEADER true)"),
-                          QStringLiteral("-c"), QStringLiteral("\\copy dx1234_w FROM 'women.csv' WITH (FORMAT csv, HEADER true)")},
-                         school.path()),
-                 qPrintable(ds.error()));
-        QCOMPARE(ds.count(QStringLiteral("dx1234_m")), 2);
-        QCOMPARE(ds.count(QStringLiteral("dx1234_w")), 1);
-
-        const WeightLimitLookup men = common::lookupWeightLimits(Sex::Male, 170.5f);
-        QCOMPARE(men.limits, (std::array<std::optional<float>, 4>{50.0f, 55.0f, 65.0f, 70.0f}));
-        QCOMPARE(common::lookupWeightLimits(Sex::Male, 180.0f).status, WeightLimitLookup::Status::NoRow);
     }
 };
 

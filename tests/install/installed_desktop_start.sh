@@ -3,8 +3,9 @@
 # desktop-file-validate accepts, with the names, category and icon the desktop's menu shows, starting the
 # installed launcher. The launcher's first start prepares the default data source and starts the program
 # on it; a second start leaves it as it was, saved settings included; a user with a data source of his
-# own keeps it and gets nothing prepared. The program runs on Qt's offscreen platform and is ended by
-# its process id once it has opened its data source.
+# own keeps it and gets nothing prepared. The installed weight-limit loader loads into the data source that
+# the launcher uses. The program runs on Qt's offscreen platform and is ended by its process id once it
+# has opened its data source.
 #   installed_desktop_start.sh BUILD_DIR
 set -uo pipefail
 BUILD="$1"
@@ -96,6 +97,30 @@ if start "$home2" "$own" && [ ! -e "$home2/.local/share/fitmarkel" ]; then
   pass "a data source of one's own is kept"
 else
   fail "a data source of one's own"
+fi
+
+# ---- the weight-limit loader, on the data source that the launcher uses
+loader="$PREFIX/bin/fitmarkel-load-limits"
+printf 's,z1,z2,z3,z4,source\r\n150,40,45,50,55,school\r\n' >"$TMP/men.csv"
+printf 's,z1,z2,z3,z4\n150,38,43,48,53\n151,39,44,49,54\n' >"$TMP/women.csv"
+load() { # home
+  env -u ODBCINI -u XDG_DATA_HOME -u FITMARKEL_DATA_HOME HOME="$1" ODBCSYSINI="$sysini" \
+    "$loader" "$TMP/men.csv" "$TMP/women.csv" >"$TMP/loader.log" 2>&1 || { cat "$TMP/loader.log"; return 1; }
+}
+rows() { sqlite3 "$1" 'SELECT COUNT(*) FROM dx1234_m; SELECT COUNT(*) FROM dx1234_w' | tr '\n' ' '; }
+[ -x "$loader" ] && pass "the loader is installed" || fail "no loader $loader"
+if load "$home2" && [ "$(rows "$own")" = "1 2 " ] && [ ! -e "$home2/.local/share/fitmarkel" ]; then
+  pass "the loader fills the system's data source"
+else
+  fail "the loader on the system's data source"
+fi
+: >"$sysini/odbc.ini"
+if load "$home" && [ "$(rows "$data/vemka.db")" = "1 2 " ] \
+  && [ "$(sqlite3 "$data/vemka.db" "SELECT xm_z_m FROM xmsz WHERE nj = '41'")" = "1" ] \
+  && grep -qF "dx1234_w: 2 rows" "$TMP/loader.log"; then
+  pass "the loader replaces the weight limits of the launcher's default data source, the settings kept"
+else
+  fail "the loader on the default data source"
 fi
 
 [ "$failures" -eq 0 ]
