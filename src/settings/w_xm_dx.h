@@ -80,6 +80,7 @@ private:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
 
@@ -88,5 +89,6 @@ private:
     pfc_picture_command_button *cb_1_ = nullptr;
     pfc_picture_command_button *cb_2_ = nullptr;
     QList<QButtonGroup *> groups_;
+    std::array<QWidget *, 2> tabStops_{}; // the inner buttons of Save and Close, in tab order
     bool saveFailed_ = false; // the last Save stored nothing
 };

@@ -75,6 +75,10 @@ private slots:
     void layout();
     void tabVisitsOnlyTheTwoButtons();
     void clickedRadioTakesTheFocusFromClose();
+    void tabFromARadioVisitsOnlyTheButtons_data();
+    void tabFromARadioVisitsOnlyTheButtons();
+    void clickTabEnterSavesTheChoice_data();
+    void clickTabEnterSavesTheChoice();
     void radioGroups();
     void clicksStayInTheirBox();
     void storedRowChecksExactlyItsOnes_data();
@@ -293,6 +297,87 @@ void TestSettingsWindow::clickedRadioTakesTheFocusFromClose()
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
     QTRY_VERIFY(close->hasFocus() || window->cb_1()->command_button()->hasFocus());
     verifyStored(QStringLiteral("41"), {"xm_t_m"});
+}
+
+void TestSettingsWindow::tabFromARadioVisitsOnlyTheButtons_data()
+{
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("radio");
+    QTest::addColumn<bool>("clicked"); // false: pressed, then let go outside it, so Save stays off
+    QTest::addColumn<QString>("keys"); // T Tab, B Shift+Tab
+    QTest::addColumn<QStringList>("focus");
+    const QString save = QStringLiteral("cb_1"), close = QStringLiteral("cb_2");
+    QTest::newRow("year 1: Tab from a clicked radio goes to Save, then Close")
+        << "w_xm_dx1" << "rb_1_m" << true << "TTT" << QStringList{save, close, save};
+    QTest::newRow("year 1: Shift+Tab from a clicked radio goes to Close, then Save")
+        << "w_xm_dx1" << "rb_w_w" << true << "BBB" << QStringList{close, save, close};
+    QTest::newRow("year 1: Shift+Tab after Tab goes on to Close, not back to the radio")
+        << "w_xm_dx1" << "rb_z_m" << true << "TBB" << QStringList{save, close, save};
+    QTest::newRow("year 1: a pressed radio with Save off: Tab and Shift+Tab stay on Close")
+        << "w_xm_dx1" << "rb_l_w" << false << "TTB" << QStringList{close, close, close};
+    QTest::newRow("year 3: Tab from a clicked radio goes to Save, then Close")
+        << "w_xm_dx3" << "rb_y_w" << true << "TTT" << QStringList{save, close, save};
+    QTest::newRow("year 3: Shift+Tab from a clicked radio goes to Close, then Save")
+        << "w_xm_dx3" << "rb_t_m" << true << "BBB" << QStringList{close, save, close};
+    QTest::newRow("year 3: Tab, then Shift+Tab twice")
+        << "w_xm_dx3" << "rb_5_w" << true << "TBB" << QStringList{save, close, save};
+    QTest::newRow("year 3: a pressed radio with Save off: Shift+Tab and Tab stay on Close")
+        << "w_xm_dx3" << "rb_1_m" << false << "BTB" << QStringList{close, close, close};
+}
+
+void TestSettingsWindow::tabFromARadioVisitsOnlyTheButtons()
+{
+    QFETCH(QString, className);
+    QFETCH(QString, radio);
+    QFETCH(bool, clicked);
+    QFETCH(QString, keys);
+    QFETCH(QStringList, focus);
+    seed(QString::fromLatin1(variantOf(className)->code), {"xm_t_m"}); // opens with Save off
+    openWindow(qPrintable(className));
+    QRadioButton *b = rb(radio);
+    const QPoint onIt(6, b->height() / 2);
+    if (clicked) {
+        QTest::mouseClick(b, Qt::LeftButton, {}, onIt);
+    } else {
+        QTest::mousePress(b, Qt::LeftButton, {}, onIt);
+        QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(b->width() + 20, onIt.y()));
+    }
+    QVERIFY(b->hasFocus());
+    QCOMPARE(window->saveEnabled(), clicked);
+    QStringList visited;
+    for (const QChar key : keys) {
+        QTest::keyClick(QApplication::focusWidget(), key == u'T' ? Qt::Key_Tab : Qt::Key_Backtab,
+                        key == u'T' ? Qt::NoModifier : Qt::ShiftModifier);
+        QWidget *now = QApplication::focusWidget();
+        QVERIFY(now);
+        // A button's focus lies on its inner button.
+        visited << (qobject_cast<QRadioButton *>(now) ? now->objectName() : now->parentWidget()->objectName());
+    }
+    QCOMPARE(visited, focus);
+}
+
+void TestSettingsWindow::clickTabEnterSavesTheChoice_data()
+{
+    QTest::addColumn<QString>("className");
+    QTest::newRow("year 1") << "w_xm_dx1";
+    QTest::newRow("year 3") << "w_xm_dx3";
+}
+
+void TestSettingsWindow::clickTabEnterSavesTheChoice()
+{
+    QFETCH(QString, className);
+    const QString nj = QString::fromLatin1(variantOf(className)->code);
+    seed(nj, {"xm_t_m"});
+    openWindow(qPrintable(className));
+    QPointer<w_xm_dx> guard(window);
+    clickRadio(QStringLiteral("rb_1_m"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    // Enter on Save, not on Close: the window stays, the choice is stored.
+    QTRY_VERIFY(!guard || !window->saveEnabled());
+    QVERIFY(guard && window->isVisible());
+    QCOMPARE(boxes->count(), 0);
+    verifyStored(nj, {"xm_1_m"});
 }
 
 void TestSettingsWindow::radioGroups()
