@@ -46,7 +46,8 @@ struct ItemRadio {
 extern const std::array<ItemRadio, 13> kItemRadios;
 
 // What a settings window leaves in the message object's DoubleParm as it closes: its last Save
-// failed, so the year's row could not be stored.
+// failed, so the choice it showed was not stored (the year's row may still be there, stored by an
+// earlier Save or by another PC).
 constexpr double kClosedAfterFailedSave = -1;
 
 } // namespace settings
