@@ -327,6 +327,7 @@ bool w_xm_dx::openEvent()
     } else if (n < 0) {
         // A year whose settings cannot be read is not offered as a new one: its saved row may exist.
         rt::messageBox(kTitleNotice, QStringLiteral("项目设置不能读取！\n") + dw_1_->lastError(), rt::Icon::Exclamation);
+        readFailed_ = true;
         setSaveEnabled(false);
     } else if (dw_1_->insertRow(0) == -1) {
         rt::messageBox(kTitleNotice, QStringLiteral("新建设置不能执行！"));
@@ -351,8 +352,9 @@ void w_xm_dx::save()
 {
     const long row = dw_1_->getRow();
     if (row < 1) {
-        // No row to write: the year's settings are not saved.
-        saveFailed(QString());
+        // No row to write: the year's settings are not saved. After a failed read only a new opening
+        // reads them again, so the operator is told to reopen the window.
+        saveFailed(readFailed_ ? QStringLiteral("本窗口的项目设置未能读取，请关闭后重新打开。") : QString());
         return;
     }
     for (const ItemRadio &item : kItemRadios)

@@ -92,4 +92,5 @@ private:
     QList<QButtonGroup *> groups_;
     std::array<QWidget *, 2> tabStops_{}; // the inner buttons of Save and Close, in tab order
     bool saveFailed_ = false; // the last Save stored nothing
+    bool readFailed_ = false; // open could not read the year's row, so the window holds none
 };

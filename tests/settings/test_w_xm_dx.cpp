@@ -28,6 +28,9 @@ namespace {
 const QStringList kAllFlags = {"xm_t_m", "xm_1_m", "xm_5_m", "xm_l_m", "xm_z_m", "xm_w_m", "xm_t_w",
                                "xm_8_w", "xm_5_w", "xm_l_w", "xm_z_w", "xm_y_w", "xm_w_w"};
 
+// The second line of a failed Save in a window that could not read its year's settings.
+const QString kReopen = QStringLiteral("本窗口的项目设置未能读取，请关闭后重新打开。");
+
 QString radioOf(const QString &column) { return QStringLiteral("rb_") + column.mid(3); }
 
 // A form whose insertion always fails.
@@ -87,6 +90,7 @@ private slots:
     void noRowStartsANewRow();
     void failedInsertIsReportedOnce();
     void readFailureIsReportedAndOffersNoSave();
+    void saveAfterALockedReadSaysToReopen();
     void anyRadioClickSwitchesSaveOn();
     void screenReaderToggleSwitchesSaveOn_data();
     void screenReaderToggleSwitchesSaveOn();
@@ -516,7 +520,37 @@ void TestSettingsWindow::readFailureIsReportedAndOffersNoSave()
 
     clickRadio(QStringLiteral("rb_l_w"));
     clickSave();
-    verifySaveFailedBox(2);
+    verifySaveFailedBox(2, kReopen);
+}
+
+void TestSettingsWindow::saveAfterALockedReadSaysToReopen()
+{
+    std::optional<OtherSession> other(std::in_place);
+    QVERIFY2(other->lockOutReaders(), qPrintable(other->error()));
+    openWindow("w_xm_dx1");
+    QCOMPARE(boxes->count(), 1);
+    QVERIFY2(boxes->last().text.startsWith(QStringLiteral("项目设置不能读取！\n")), qPrintable(boxes->last().text));
+    QVERIFY(!window->saveEnabled());
+
+    // The lock is gone, but this window holds no row: its Save says why it fails, every time.
+    QVERIFY(other->release());
+    other.reset();
+    clickRadio(QStringLiteral("rb_5_m"));
+    clickSave();
+    verifySaveFailedBox(2, kReopen);
+    clickSave();
+    verifySaveFailedBox(3, kReopen);
+    QCOMPARE(source->count(QStringLiteral("xmsz")), 0);
+
+    // Opened again, the window reads the year afresh and saves.
+    window->cb_2()->command_button()->click();
+    QTRY_VERIFY(!window);
+    openWindow("w_xm_dx1");
+    QVERIFY(window->saveEnabled());
+    clickRadio(QStringLiteral("rb_5_m"));
+    clickSave();
+    QCOMPARE(boxes->count(), 3);
+    verifyStored(QStringLiteral("41"), {"xm_5_m"});
 }
 
 void TestSettingsWindow::anyRadioClickSwitchesSaveOn()
