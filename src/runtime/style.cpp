@@ -11,6 +11,7 @@
 #include <QPixmap>
 #include <QProxyStyle>
 #include <QStyleOption>
+#include <algorithm>
 #include <qdrawutil.h>
 
 namespace rt {
@@ -64,7 +65,7 @@ private:
     QIcon icon_;
 };
 
-// Fusion, as it looks, without two costs that nobody sees.
+// Fusion, as it looks, without two costs that nobody sees, and with menu separators that show.
 class LeanFusion : public QProxyStyle {
 public:
     LeanFusion() : QProxyStyle(QStringLiteral("Fusion")) {}
@@ -105,6 +106,20 @@ public:
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 
+    // Fusion makes a menu separator 2 pixels high with its line on the top one: a leading separator's
+    // line lies under the popup's border, and two separators in a row read as one line. As tall as a
+    // Windows menu's separator, each draws its line in its middle, clear of the border and of its
+    // neighbour.
+    QSize sizeFromContents(ContentsType type, const QStyleOption *option, const QSize &contentsSize,
+                           const QWidget *widget) const override
+    {
+        QSize size = QProxyStyle::sizeFromContents(type, option, contentsSize, widget);
+        const auto *item = qstyleoption_cast<const QStyleOptionMenuItem *>(option);
+        if (type == CT_MenuItem && item && item->menuItemType == QStyleOptionMenuItem::Separator && item->text.isEmpty())
+            size.setHeight(std::max(size.height(), kMenuSeparatorHeight));
+        return size;
+    }
+
     void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                        const QWidget *widget) const override
     {
@@ -125,6 +140,7 @@ public:
     }
 
 private:
+    static constexpr int kMenuSeparatorHeight = 9;
     mutable QPixmap frame_;
 };
 

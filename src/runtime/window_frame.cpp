@@ -24,7 +24,7 @@ constexpr int kAnswerMs = 500;
 xcb_atom_t atom(xcb_connection_t *c, const char *name)
 {
     xcb_intern_atom_reply_t *reply = xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
-    const xcb_atom_t a = reply ? reply->atom : XCB_ATOM_NONE;
+    const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
     std::free(reply);
     return a;
 }
@@ -46,7 +46,7 @@ std::vector<uint32_t> property(xcb_connection_t *c, xcb_window_t window, xcb_ato
 xcb_window_t rootOf(xcb_connection_t *c, xcb_window_t window)
 {
     xcb_query_tree_reply_t *reply = xcb_query_tree_reply(c, xcb_query_tree(c, window), nullptr);
-    const xcb_window_t root = reply ? reply->root : XCB_WINDOW_NONE;
+    const xcb_window_t root = reply ? reply->root : xcb_window_t(XCB_WINDOW_NONE);
     std::free(reply);
     return root;
 }

@@ -344,9 +344,11 @@ bool YearScoreWindow::openEvent()
         rt::message().doubleParm = 0;
         if (rt::windows().open(QLatin1String(params_.settingsWindow), parentWidget()) < 0)
             return false; // no settings window to set the year up in
-        if (rt::message().doubleParm == settings::kClosedAfterFailedSave)
-            return false; // the row cannot be stored, and the settings window has said why
+        const bool saveFailed = rt::message().doubleParm == settings::kClosedAfterFailedSave;
+        // The row may be there all the same: stored by an earlier Save of that window, or by another PC.
         rowNumber = retrieveSelection();
+        if (rowNumber < 1 && saveFailed)
+            return false; // the row cannot be stored, and the settings window has said why
     }
     copyFlags();
     checked();

@@ -14,6 +14,7 @@
 #include <QPainter>
 #include <QRadioButton>
 #include <QRect>
+#include <algorithm>
 #include <utility>
 
 namespace settings {
@@ -262,10 +263,27 @@ void w_xm_dx::createControls()
         box->lower();
 
     // Tab visits the two buttons by their tab orders; at equal orders Save comes first.
-    std::pair<pfc_picture_command_button *, pfc_picture_command_button *> tab{cb_1_, cb_2_};
+    tabStops_ = {cb_1_->command_button(), cb_2_->command_button()};
     if (variant_.close.tabOrder < variant_.save.tabOrder)
-        std::swap(tab.first, tab.second);
-    setTabOrder(tab.first->command_button(), tab.second->command_button());
+        std::swap(tabStops_[0], tabStops_[1]);
+}
+
+bool w_xm_dx::focusNextPrevChild(bool next)
+{
+    // A clicked radio button holds the focus without being a Tab stop, and Qt would go on from it to its
+    // neighbours in creation order and come back to it. Tab and Shift+Tab go round the two buttons
+    // only, from a radio button to the first or the last of them, passing over Save while it is off.
+    const int count = int(tabStops_.size());
+    const auto at = std::find(tabStops_.begin(), tabStops_.end(), focusWidget());
+    int index = at != tabStops_.end() ? int(at - tabStops_.begin()) : next ? -1 : count;
+    for (int step = 0; step < count; ++step) {
+        index = (index + (next ? 1 : count - 1)) % count;
+        if (tabStops_[index]->isEnabled()) {
+            tabStops_[index]->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+            return true;
+        }
+    }
+    return false;
 }
 
 QRadioButton *w_xm_dx::radio(const char *name) const
@@ -309,6 +327,7 @@ bool w_xm_dx::openEvent()
     } else if (n < 0) {
         // A year whose settings cannot be read is not offered as a new one: its saved row may exist.
         rt::messageBox(kTitleNotice, QStringLiteral("项目设置不能读取！\n") + dw_1_->lastError(), rt::Icon::Exclamation);
+        readFailed_ = true;
         setSaveEnabled(false);
     } else if (dw_1_->insertRow(0) == -1) {
         rt::messageBox(kTitleNotice, QStringLiteral("新建设置不能执行！"));
@@ -333,8 +352,9 @@ void w_xm_dx::save()
 {
     const long row = dw_1_->getRow();
     if (row < 1) {
-        // No row to write: the year's settings are not saved.
-        saveFailed(QString());
+        // No row to write: the year's settings are not saved. After a failed read only a new opening
+        // reads them again, so the operator is told to reopen the window.
+        saveFailed(readFailed_ ? QStringLiteral("本窗口的项目设置未能读取，请关闭后重新打开。") : QString());
         return;
     }
     for (const ItemRadio &item : kItemRadios)

@@ -46,7 +46,8 @@ struct ItemRadio {
 extern const std::array<ItemRadio, 13> kItemRadios;
 
 // What a settings window leaves in the message object's DoubleParm as it closes: its last Save
-// failed, so the year's row could not be stored.
+// failed, so the choice it showed was not stored (the year's row may still be there, stored by an
+// earlier Save or by another PC).
 constexpr double kClosedAfterFailedSave = -1;
 
 } // namespace settings
@@ -80,6 +81,7 @@ private:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
 
@@ -88,5 +90,7 @@ private:
     pfc_picture_command_button *cb_1_ = nullptr;
     pfc_picture_command_button *cb_2_ = nullptr;
     QList<QButtonGroup *> groups_;
+    std::array<QWidget *, 2> tabStops_{}; // the inner buttons of Save and Close, in tab order
     bool saveFailed_ = false; // the last Save stored nothing
+    bool readFailed_ = false; // open could not read the year's row, so the window holds none
 };

@@ -108,6 +108,8 @@ private slots:
     void openingRetrievalError();
     void openingWithRow();
     void openingEndsWhenTheRowCannotBeStored();
+    void openingOpensWithTheRowStoredDespiteAFailedSave_data();
+    void openingOpensWithTheRowStoredDespiteAFailedSave();
 
     void enterWalksInputsAndScores();
     void clickElsewhereScoresUnchangedField();
@@ -389,6 +391,67 @@ void TestYearScoreWindow::openingEndsWhenTheRowCannotBeStored()
     QCOMPARE(boxes.boxes[0].text, QStringLiteral("请先设置好大学一年级测试项目！"));
     QVERIFY2(boxes.boxes[1].text.startsWith(QStringLiteral("保存失败！\n")), qPrintable(boxes.boxes[1].text));
     QCOMPARE(ds.count(QStringLiteral("xmsz")), 0);
+}
+
+void TestYearScoreWindow::openingOpensWithTheRowStoredDespiteAFailedSave_data()
+{
+    QTest::addColumn<bool>("storedElsewhere");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("a first Save stored the row, a second one met a lock") << false << "lock";
+    QTest::newRow("another session stored the row, this Save met its key") << true << "unique";
+}
+
+void TestYearScoreWindow::openingOpensWithTheRowStoredDespiteAFailedSave()
+{
+    QFETCH(bool, storedElsewhere);
+    QFETCH(QString, reason);
+    TestDataSource ds;
+    QVERIFY2(ds.isValid(), qPrintable(ds.error()));
+    QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    rt::MessageBoxRecorder boxes;
+    // Either way the year's row ends up with the men's 1000 m run, long jump and grip index, and the
+    // settings window is closed after a Save that failed.
+    visits_.push_back([&](w_xm_dx *s) {
+        if (storedElsewhere) {
+            QVERIFY2(ds.exec(QStringLiteral("INSERT INTO xmsz (nj, xm_t_m, xm_1_m, xm_5_m, xm_l_m, xm_z_m, xm_w_m, xm_t_w, "
+                                            "xm_8_w, xm_5_w, xm_l_w, xm_z_w, xm_y_w, xm_w_w) "
+                                            "VALUES ('41', '0', '1', '0', '1', '0', '1', '0', '0', '0', '0', '0', '0', '0')")),
+                     qPrintable(ds.error()));
+            clickRadios(s, {"rb_t_m"});
+            clickSave(s);
+            return;
+        }
+        clickRadios(s, {"rb_1_m", "rb_l_m", "rb_w_m"});
+        clickSave(s);
+        OtherSession other;
+        QVERIFY2(other.holdWriteLock(), qPrintable(other.error()));
+        clickRadios(s, {"rb_t_m"});
+        clickSave(s);
+    });
+    bool shownWindow = false;
+    const auto c = connect(&rt::windows(), &rt::WindowRegistry::windowShown, this, [&](QWidget *w, const QString &name) {
+        if (name != QLatin1String("w_jsq_dx1"))
+            return;
+        shownWindow = true;
+        QVERIFY(!child(w, "em_t")->isEnabled());
+        QVERIFY(child(w, "em_1")->isEnabled());
+        QVERIFY(!child(w, "em_5")->isEnabled());
+        QVERIFY(child(w, "em_l")->isEnabled());
+        QVERIFY(!child(w, "em_z")->isEnabled());
+        QVERIFY(child(w, "em_w")->isEnabled());
+        w->close();
+    });
+    const int opened = rt::windows().open(QStringLiteral("w_jsq_dx1"));
+    disconnect(c);
+    QCOMPARE(opened, 1);
+    QVERIFY(shownWindow);
+    QCOMPARE(settingsOpenings_, 1);
+    QCOMPARE(boxes.count(), 2);
+    QCOMPARE(boxes.boxes[0].text, QStringLiteral("请先设置好大学一年级测试项目！"));
+    QVERIFY2(boxes.boxes[1].text.startsWith(QStringLiteral("保存失败！\n"))
+                 && boxes.boxes[1].text.contains(reason, Qt::CaseInsensitive),
+             qPrintable(boxes.boxes[1].text));
+    QCOMPARE(ds.count(QStringLiteral("xmsz")), 1);
 }
 
 // ---- scoring on leaving a field

@@ -28,6 +28,9 @@ namespace {
 const QStringList kAllFlags = {"xm_t_m", "xm_1_m", "xm_5_m", "xm_l_m", "xm_z_m", "xm_w_m", "xm_t_w",
                                "xm_8_w", "xm_5_w", "xm_l_w", "xm_z_w", "xm_y_w", "xm_w_w"};
 
+// The second line of a failed Save in a window that could not read its year's settings.
+const QString kReopen = QStringLiteral("本窗口的项目设置未能读取，请关闭后重新打开。");
+
 QString radioOf(const QString &column) { return QStringLiteral("rb_") + column.mid(3); }
 
 // A form whose insertion always fails.
@@ -75,6 +78,10 @@ private slots:
     void layout();
     void tabVisitsOnlyTheTwoButtons();
     void clickedRadioTakesTheFocusFromClose();
+    void tabFromARadioVisitsOnlyTheButtons_data();
+    void tabFromARadioVisitsOnlyTheButtons();
+    void clickTabEnterSavesTheChoice_data();
+    void clickTabEnterSavesTheChoice();
     void radioGroups();
     void clicksStayInTheirBox();
     void storedRowChecksExactlyItsOnes_data();
@@ -83,6 +90,7 @@ private slots:
     void noRowStartsANewRow();
     void failedInsertIsReportedOnce();
     void readFailureIsReportedAndOffersNoSave();
+    void saveAfterALockedReadSaysToReopen();
     void anyRadioClickSwitchesSaveOn();
     void screenReaderToggleSwitchesSaveOn_data();
     void screenReaderToggleSwitchesSaveOn();
@@ -295,6 +303,87 @@ void TestSettingsWindow::clickedRadioTakesTheFocusFromClose()
     verifyStored(QStringLiteral("41"), {"xm_t_m"});
 }
 
+void TestSettingsWindow::tabFromARadioVisitsOnlyTheButtons_data()
+{
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("radio");
+    QTest::addColumn<bool>("clicked"); // false: pressed, then let go outside it, so Save stays off
+    QTest::addColumn<QString>("keys"); // T Tab, B Shift+Tab
+    QTest::addColumn<QStringList>("focus");
+    const QString save = QStringLiteral("cb_1"), close = QStringLiteral("cb_2");
+    QTest::newRow("year 1: Tab from a clicked radio goes to Save, then Close")
+        << "w_xm_dx1" << "rb_1_m" << true << "TTT" << QStringList{save, close, save};
+    QTest::newRow("year 1: Shift+Tab from a clicked radio goes to Close, then Save")
+        << "w_xm_dx1" << "rb_w_w" << true << "BBB" << QStringList{close, save, close};
+    QTest::newRow("year 1: Shift+Tab after Tab goes on to Close, not back to the radio")
+        << "w_xm_dx1" << "rb_z_m" << true << "TBB" << QStringList{save, close, save};
+    QTest::newRow("year 1: a pressed radio with Save off: Tab and Shift+Tab stay on Close")
+        << "w_xm_dx1" << "rb_l_w" << false << "TTB" << QStringList{close, close, close};
+    QTest::newRow("year 3: Tab from a clicked radio goes to Save, then Close")
+        << "w_xm_dx3" << "rb_y_w" << true << "TTT" << QStringList{save, close, save};
+    QTest::newRow("year 3: Shift+Tab from a clicked radio goes to Close, then Save")
+        << "w_xm_dx3" << "rb_t_m" << true << "BBB" << QStringList{close, save, close};
+    QTest::newRow("year 3: Tab, then Shift+Tab twice")
+        << "w_xm_dx3" << "rb_5_w" << true << "TBB" << QStringList{save, close, save};
+    QTest::newRow("year 3: a pressed radio with Save off: Shift+Tab and Tab stay on Close")
+        << "w_xm_dx3" << "rb_1_m" << false << "BTB" << QStringList{close, close, close};
+}
+
+void TestSettingsWindow::tabFromARadioVisitsOnlyTheButtons()
+{
+    QFETCH(QString, className);
+    QFETCH(QString, radio);
+    QFETCH(bool, clicked);
+    QFETCH(QString, keys);
+    QFETCH(QStringList, focus);
+    seed(QString::fromLatin1(variantOf(className)->code), {"xm_t_m"}); // opens with Save off
+    openWindow(qPrintable(className));
+    QRadioButton *b = rb(radio);
+    const QPoint onIt(6, b->height() / 2);
+    if (clicked) {
+        QTest::mouseClick(b, Qt::LeftButton, {}, onIt);
+    } else {
+        QTest::mousePress(b, Qt::LeftButton, {}, onIt);
+        QTest::mouseRelease(b, Qt::LeftButton, {}, QPoint(b->width() + 20, onIt.y()));
+    }
+    QVERIFY(b->hasFocus());
+    QCOMPARE(window->saveEnabled(), clicked);
+    QStringList visited;
+    for (const QChar key : keys) {
+        QTest::keyClick(QApplication::focusWidget(), key == u'T' ? Qt::Key_Tab : Qt::Key_Backtab,
+                        key == u'T' ? Qt::NoModifier : Qt::ShiftModifier);
+        QWidget *now = QApplication::focusWidget();
+        QVERIFY(now);
+        // A button's focus lies on its inner button.
+        visited << (qobject_cast<QRadioButton *>(now) ? now->objectName() : now->parentWidget()->objectName());
+    }
+    QCOMPARE(visited, focus);
+}
+
+void TestSettingsWindow::clickTabEnterSavesTheChoice_data()
+{
+    QTest::addColumn<QString>("className");
+    QTest::newRow("year 1") << "w_xm_dx1";
+    QTest::newRow("year 3") << "w_xm_dx3";
+}
+
+void TestSettingsWindow::clickTabEnterSavesTheChoice()
+{
+    QFETCH(QString, className);
+    const QString nj = QString::fromLatin1(variantOf(className)->code);
+    seed(nj, {"xm_t_m"});
+    openWindow(qPrintable(className));
+    QPointer<w_xm_dx> guard(window);
+    clickRadio(QStringLiteral("rb_1_m"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    // Enter on Save, not on Close: the window stays, the choice is stored.
+    QTRY_VERIFY(!guard || !window->saveEnabled());
+    QVERIFY(guard && window->isVisible());
+    QCOMPARE(boxes->count(), 0);
+    verifyStored(nj, {"xm_1_m"});
+}
+
 void TestSettingsWindow::radioGroups()
 {
     openWindow("w_xm_dx1");
@@ -431,7 +520,37 @@ void TestSettingsWindow::readFailureIsReportedAndOffersNoSave()
 
     clickRadio(QStringLiteral("rb_l_w"));
     clickSave();
-    verifySaveFailedBox(2);
+    verifySaveFailedBox(2, kReopen);
+}
+
+void TestSettingsWindow::saveAfterALockedReadSaysToReopen()
+{
+    std::optional<OtherSession> other(std::in_place);
+    QVERIFY2(other->lockOutReaders(), qPrintable(other->error()));
+    openWindow("w_xm_dx1");
+    QCOMPARE(boxes->count(), 1);
+    QVERIFY2(boxes->last().text.startsWith(QStringLiteral("项目设置不能读取！\n")), qPrintable(boxes->last().text));
+    QVERIFY(!window->saveEnabled());
+
+    // The lock is gone, but this window holds no row: its Save says why it fails, every time.
+    QVERIFY(other->release());
+    other.reset();
+    clickRadio(QStringLiteral("rb_5_m"));
+    clickSave();
+    verifySaveFailedBox(2, kReopen);
+    clickSave();
+    verifySaveFailedBox(3, kReopen);
+    QCOMPARE(source->count(QStringLiteral("xmsz")), 0);
+
+    // Opened again, the window reads the year afresh and saves.
+    window->cb_2()->command_button()->click();
+    QTRY_VERIFY(!window);
+    openWindow("w_xm_dx1");
+    QVERIFY(window->saveEnabled());
+    clickRadio(QStringLiteral("rb_5_m"));
+    clickSave();
+    QCOMPARE(boxes->count(), 3);
+    verifyStored(QStringLiteral("41"), {"xm_5_m"});
 }
 
 void TestSettingsWindow::anyRadioClickSwitchesSaveOn()

@@ -8,6 +8,7 @@
 #include "kit/uo_toolbarutil.h"
 #include "runtime/fonts.h"
 #include "runtime/registry.h"
+#include "runtime/style.h"
 #include "test_data_source.h"
 
 #include <QAction>
@@ -79,6 +80,7 @@ int main(int argc, char *argv[])
     outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
     QDir().mkpath(outDir);
     rt::installFontSubstitutions();
+    rt::installStyle();
     registerWindowClasses();
     TestDataSource data;
 

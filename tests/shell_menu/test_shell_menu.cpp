@@ -11,6 +11,7 @@
 #include "runtime/application.h"
 #include "runtime/fonts.h"
 #include "runtime/registry.h"
+#include "runtime/style.h"
 #include "runtime/transaction.h"
 #include "stub_windows.h"
 #include "test_data_source.h"
@@ -80,6 +81,7 @@ private slots:
     void initTestCase()
     {
         rt::installFontSubstitutions();
+        rt::installStyle(); // as the program does
         data_ = std::make_unique<TestDataSource>();
         QCOMPARE(TestDataSource::connectSqlca(), 0L);
         rt::application().toolbarUserControl = false;
@@ -154,14 +156,34 @@ private slots:
         QVERIFY(dropdown);
         dropdown->popup(frame()->mapToGlobal(QPoint(40, 40)));
         QVERIFY(QTest::qWaitForWindowExposed(dropdown));
+        dropdown->setActiveAction(nullptr);
+        const QImage shot = dropdown->grab().toImage();
+        const qreal dpr = shot.devicePixelRatio();
+        auto pixel = [&](int x, int y) { return shot.pixel(int(x * dpr), int(y * dpr)); };
+        // The dropdown's own colour, left of the caption of the item below the lines.
+        const QRect belowRect = dropdown->actionGeometry(item(below));
+        const QRgb background = pixel(belowRect.left() + 4, belowRect.center().y());
+        // Drawn rows of a column: the popup's top border is the run of them from the top edge.
+        auto drawn = [&](int x, int y) { return pixel(x, y) != background; };
         int previousBottom = -1;
         for (const QString &name : separators) {
             const QRect line = dropdown->actionGeometry(item(name));
-            QVERIFY2(line.height() > 0, qPrintable(name + QStringLiteral(" is not drawn")));
-            QVERIFY(line.top() >= previousBottom);
+            QVERIFY2(line.height() > 0, qPrintable(name + QStringLiteral(" has no height")));
+            QVERIFY2(line.top() > previousBottom, qPrintable(name + QStringLiteral(" overlaps the line above")));
             previousBottom = line.bottom();
+            // A line of its own, in its own rows, set off by the dropdown's colour from the popup's
+            // border and from the line above.
+            const int x = line.center().x();
+            int border = 0;
+            while (border < shot.height() && drawn(x, border))
+                ++border;
+            int first = std::max(line.top(), border);
+            while (first <= line.bottom() && !drawn(x, first))
+                ++first;
+            QVERIFY2(first <= line.bottom(), qPrintable(name + QStringLiteral(" draws no visible line")));
+            QVERIFY2(first > line.top() || !drawn(x, first - 1), qPrintable(name + QStringLiteral(" runs into the line above")));
         }
-        QVERIFY(dropdown->actionGeometry(item(below)).top() > previousBottom);
+        QVERIFY(belowRect.top() > previousBottom);
         dropdown->hide();
     }
 

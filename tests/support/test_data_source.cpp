@@ -359,7 +359,7 @@ bool OtherSession::lockOutReaders()
     if (!isPostgres())
         return exec(QStringLiteral("BEGIN EXCLUSIVE"));
     QSqlDatabase db = QSqlDatabase::database(name_, false);
-    return db.transaction() && exec(QStringLiteral("LOCK TABLE dx1234_m, dx1234_w IN ACCESS EXCLUSIVE MODE"));
+    return db.transaction() && exec(QStringLiteral("LOCK TABLE xmsz, dx1234_m, dx1234_w IN ACCESS EXCLUSIVE MODE"));
 }
 
 bool OtherSession::refuseCommits()

@@ -79,7 +79,7 @@ public:
 
     // A write lock on xmsz: the program's writes to it wait for the data source's timeout, then fail.
     bool holdWriteLock();
-    // Every reader of the weight tables waits for the data source's timeout, then fails.
+    // Every reader of the settings and weight tables waits for the data source's timeout, then fails.
     bool lockOutReaders();
     // The program's COMMIT of a row of xmsz fails: SQLite, an open read keeps the writer from its
     // exclusive lock; PostgreSQL, a deferred check refuses the row at COMMIT.
