@@ -1,11 +1,15 @@
 #include "runtime/transaction.h"
 
+#include <QElapsedTimer>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
 
+#include <odbcinst.h>
 #include <sql.h>
 #include <sqlext.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace rt {
 
@@ -38,6 +42,47 @@ SQLHDBC odbcHandle(const QSqlDatabase &db)
         return nullptr;
     return *static_cast<const SQLHANDLE *>(handle.constData());
 }
+
+// The value of a connect string's key (in any case), or a null QString.
+QString attributeOf(const QString &connectString, QLatin1String key)
+{
+    for (const QString &pair : connectString.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const qsizetype eq = pair.indexOf(QLatin1Char('='));
+        if (eq > 0 && pair.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+            return pair.mid(eq + 1).trimmed();
+    }
+    return QString();
+}
+
+// How long the SQLite ODBC driver waits for another connection's lock, in ms, as it reads it: the
+// connect string's Timeout, else its data source's; 100 s when there is none, 1000 s for one out of
+// 1 to 1000000.
+int sqliteTimeoutOf(const QString &connectString)
+{
+    QString timeout = attributeOf(connectString, QLatin1String("Timeout"));
+    const QString dsn = attributeOf(connectString, QLatin1String("DSN"));
+    if (timeout.isNull() && !dsn.isEmpty()) {
+        char value[32] = {};
+        SQLGetPrivateProfileString(dsn.toLocal8Bit().constData(), "Timeout", "", value, sizeof value, "odbc.ini");
+        timeout = QString::fromLocal8Bit(value);
+    }
+    bool number = false;
+    const long ms = timeout.toLong(&number, 0);
+    if (!number)
+        return 100000;
+    return ms < 1 || ms > 1000000 ? 1000000 : int(ms);
+}
+
+// SQLite's primary result codes: the native error codes of the SQLite ODBC driver.
+enum SqliteCode {
+    kSqliteBusy = 5,
+    kSqliteReadOnly = 8, // also a database file moved or replaced under the connection
+    kSqliteIoError = 10,
+    kSqliteCorrupt = 11,
+    kSqliteFull = 13,
+    kSqliteCantOpen = 14, // the file, or its journal
+    kSqliteNotADatabase = 26,
+};
 
 } // namespace
 
@@ -135,10 +180,12 @@ int Transaction::connect()
     }
     if (!rest.isEmpty() || dsn.isEmpty()) {
         db.setDatabaseName(cs); // a full string with DRIVER= is passed on unchanged
+        source_ = cs;
     } else {
         db.setDatabaseName(dsn);
         db.setUserName(uid.isEmpty() ? LogId : uid);
         db.setPassword(pwd.isEmpty() ? LogPass : pwd);
+        source_ = QStringLiteral("DSN=") + dsn;
     }
     if (!db.open()) {
         setErrorOf(db.lastError());
@@ -149,7 +196,8 @@ int Transaction::connect()
     connected_ = true;
     lost_ = false;
     pending_ = false;
-    fitLockWait();
+    unfit_ = false;
+    opened();
     setSuccess();
     return 0;
 }
@@ -160,13 +208,9 @@ int Transaction::disconnect()
         setError(QStringLiteral("Transaction not connected"));
         return -1;
     }
-    statements_.clear();
-    {
-        QSqlDatabase db = database();
-        if (pending_ && !lost_)
-            db.rollback();
-        db.close();
-    }
+    if (pending_ && !lost_)
+        database().rollback();
+    closeConnection();
     QSqlDatabase::removeDatabase(connectionName_);
     connected_ = false;
     lost_ = false;
@@ -175,17 +219,32 @@ int Transaction::disconnect()
     return 0;
 }
 
-bool Transaction::reopen()
+void Transaction::closeConnection()
 {
     statements_.clear();
     pending_ = false;
+    unfit_ = false;
     QSqlDatabase db = database();
+    if (sqlite_ && db.isOpen() && !db.rollback()) {
+        // The driver refuses to disconnect while it counts a transaction as open, and the connection
+        // then stays, database file and all. Where SQLite ended the transaction by itself (a full disk,
+        // an I/O error), the driver still counts it: a BEGIN gives it one to end.
+        db.transaction();
+        QSqlQuery(db).exec(QStringLiteral("BEGIN"));
+        db.rollback();
+    }
     db.close();
+}
+
+bool Transaction::reopen()
+{
+    closeConnection();
+    QSqlDatabase db = database();
     lost_ = !db.open();
     if (lost_)
         setErrorOf(db.lastError());
     else
-        fitLockWait();
+        opened();
     return !lost_;
 }
 
@@ -197,15 +256,82 @@ bool Transaction::connectionLost() const
     return hdbc && SQL_SUCCEEDED(SQLGetConnectAttr(hdbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) && dead == SQL_CD_TRUE;
 }
 
-void Transaction::fitLockWait()
+void Transaction::opened()
 {
-    // The SQLite ODBC driver waits for a lock by itself, for its data source's Timeout, and SQLite's
-    // own wait comes on top of every try: a blocked statement waited twice the Timeout. Without
-    // SQLite's own wait, it waits the Timeout once.
     SQLHDBC hdbc = odbcHandle(database());
     char dbms[32] = {};
-    if (hdbc && SQL_SUCCEEDED(SQLGetInfo(hdbc, SQL_DBMS_NAME, dbms, sizeof dbms, nullptr)) && qstrcmp(dbms, "SQLite") == 0)
-        QSqlQuery(database()).exec(QStringLiteral("PRAGMA busy_timeout = 0"));
+    sqlite_ = hdbc && SQL_SUCCEEDED(SQLGetInfo(hdbc, SQL_DBMS_NAME, dbms, sizeof dbms, nullptr)) && qstrcmp(dbms, "SQLite") == 0;
+    lockWait_ = 0;
+    file_ = DatabaseFile();
+    if (!sqlite_)
+        return; // a server waits for its locks itself, as long as its lock_timeout says
+    // The SQLite ODBC driver gives SQLite a busy handler that waits up to the data source's Timeout,
+    // then tries a busy statement again itself until the Timeout has passed since its own first try:
+    // a statement blocked for good waited twice the Timeout. Without SQLite's wait (busy_timeout 0)
+    // the driver's own wait is left, once. A COMMIT, though, the driver tries only ten times 10 ms
+    // apart: commitWaiting() tries it again within the Timeout.
+    QSqlQuery(database()).exec(QStringLiteral("PRAGMA busy_timeout = 0"));
+    lockWait_ = sqliteTimeoutOf(source_);
+
+    // The file the connection is bound to, as SQLite opened it: read-only where it could not be written.
+    char name[4096] = {};
+    struct stat st = {};
+    if (SQL_SUCCEEDED(SQLGetInfo(hdbc, SQL_DATABASE_NAME, name, sizeof name, nullptr)) && ::stat(name, &st) == 0) {
+        file_.path = name;
+        file_.device = st.st_dev;
+        file_.inode = st.st_ino;
+        file_.writable = ::access(name, W_OK) == 0;
+    }
+}
+
+bool Transaction::fileChanged() const
+{
+    struct stat st = {};
+    // No file there at all: the connection keeps the one it has, and a write to it says why.
+    if (file_.path.isEmpty() || ::stat(file_.path.constData(), &st) != 0)
+        return false;
+    if (quint64(st.st_dev) != file_.device || quint64(st.st_ino) != file_.inode)
+        return true; // replaced (a backup restored over it): only a new connection sees the new file
+    return !file_.writable && ::access(file_.path.constData(), W_OK) == 0;
+}
+
+bool Transaction::needsNewConnection(const QSqlError &error) const
+{
+    if (!sqlite_)
+        return false; // a lost server is told by the driver itself
+    // SQLite keeps a connection bound to the file and the state it had: after these only a new
+    // connection finds the file as it is now. After a full disk or an I/O error SQLite also ends the
+    // transaction by itself, which the driver does not notice.
+    switch (error.nativeErrorCode().toInt()) {
+    case kSqliteReadOnly:
+    case kSqliteIoError:
+    case kSqliteCorrupt:
+    case kSqliteFull:
+    case kSqliteCantOpen:
+    case kSqliteNotADatabase:
+        return true;
+    default:
+        // SQLite ended the transaction by itself and the driver still counts it as open.
+        return error.databaseText().contains(QLatin1String("no transaction is active"));
+    }
+}
+
+bool Transaction::commitWaiting(QSqlDatabase &db)
+{
+    // SQLite: a COMMIT waits for every other connection's read to end. Each try of the driver takes
+    // about 0.1 s; another follows only while it can end within the data source's Timeout.
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        const qint64 begun = waited.elapsed();
+        if (db.commit())
+            return true;
+        if (!sqlite_ || db.lastError().nativeErrorCode().toInt() != kSqliteBusy)
+            return false;
+        const qint64 now = waited.elapsed();
+        if (now + (now - begun) > lockWait_)
+            return false;
+    }
 }
 
 int Transaction::commit() { return endTransaction(true); }
@@ -225,15 +351,16 @@ int Transaction::endTransaction(bool commit)
     }
     QSqlDatabase db = database();
     pending_ = false;
-    if (commit ? db.commit() : db.rollback()) {
+    if (commit ? commitWaiting(db) : db.rollback()) {
         setSuccess();
         return 0;
     }
     const QSqlError failure = db.lastError();
     // After a failed COMMIT nothing stays half-written: it is rolled back. Where the ROLLBACK fails
     // too, the database may already have ended the transaction by itself (SQLite does after a full
-    // disk) or the connection is gone; a new connection is the one state known to be clean.
-    const bool clean = (commit && db.rollback()) || reopen();
+    // disk) or the connection is gone; a new connection is the one state known to be clean. So it is
+    // after a failure that leaves the connection unfit.
+    const bool clean = (commit && !needsNewConnection(failure) && db.rollback()) || reopen();
     if (commit || !clean) {
         setErrorOf(failure);
         return -1;
@@ -251,6 +378,7 @@ QSqlQuery *Transaction::statement(const QString &sql)
     q.setForwardOnly(true);
     if (!q.prepare(sql)) {
         setErrorOf(q.lastError());
+        unfit_ = needsNewConnection(q.lastError());
         return nullptr;
     }
     return &statements_.insert(sql, std::move(q)).value();
@@ -289,13 +417,15 @@ bool Transaction::run(const QString &sql, const QVariantList &params, bool read,
         SQLNRows = q->numRowsAffected();
     }
     if (!ok) {
-        setErrorOf(q->lastError());
+        const QSqlError failure = q->lastError();
+        setErrorOf(failure);
         statements_.remove(sql); // prepared afresh next time
-        if (opensTransaction) {
+        if (needsNewConnection(failure)) {
+            unfit_ = true; // execute() makes it again
+        } else if (opensTransaction) {
             // Nothing else is in the transaction that this write began: end it at once.
             pending_ = false;
-            if (!database().rollback())
-                reopen();
+            unfit_ = !database().rollback();
         }
         return false;
     }
@@ -317,13 +447,16 @@ Transaction::Rows Transaction::execute(const QString &sql, const QVariantList &p
     }
     if (lost_ && !reopen())
         return rows;
+    if (!pending_ && fileChanged() && !reopen())
+        return rows;
     const bool read = isRead(sql);
     const bool inTransaction = pending_;
-    if (run(sql, params, read, rows) || !connectionLost())
+    if (run(sql, params, read, rows) || !(unfit_ || connectionLost()))
         return rows;
 
-    // The connection went away under the statement: make it again. A read runs once more; a write
-    // keeps its failure, since what became of it is not known.
+    // The connection went away under the statement, or its failure left it of no more use: make it
+    // again. A read runs once more; a write keeps its failure and is not repeated behind the caller's
+    // back.
     const QString failure = SQLErrText;
     const long code = SQLDBCode;
     if (reopen() && read && !inTransaction && run(sql, params, read, rows))

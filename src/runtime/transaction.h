@@ -6,7 +6,14 @@
 // The connection holds nothing between actions: a read runs on its own and ends with its last row
 // read, so other programs and other PCs can write while windows are open. With AutoCommit off, the
 // first write opens a transaction that only COMMIT or ROLLBACK ends. After any failure the connection
-// is left clean, and a connection found lost is made again at the next statement.
+// is left clean. A connection found lost, or left unfit by a failure that a new one would not have (an
+// embedded database file's I/O, read-only, moved, corrupt or full errors), is closed and made again;
+// so, before the next statement, is one whose database file was replaced (a backup restored over it)
+// or has become writable since it was made.
+//
+// A statement or COMMIT that meets another connection's lock waits for it once, at most as long as the
+// data source says (the SQLite driver's Timeout, PostgreSQL's lock_timeout), and goes on once it is gone.
+#include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QSqlDatabase>
@@ -69,13 +76,31 @@ private:
     // Closes and opens the connection again: nothing open, nothing prepared. False when it cannot.
     bool reopen();
     bool connectionLost() const;
-    void fitLockWait();
+    // Settles what the new connection needs: the lock wait and the database file it is bound to.
+    void opened();
+    // Ends the driver's transaction, drops the statements and closes the connection.
+    void closeConnection();
+    // A failure after which only a new connection works again, whatever its cause.
+    bool needsNewConnection(const QSqlError &error) const;
+    // SQLite: the database file is no longer the one the connection was made on, or is writable now
+    // where it was not then.
+    bool fileChanged() const;
+    bool commitWaiting(QSqlDatabase &db);
     int endTransaction(bool commit);
 
     QString connectionName_;
     bool connected_ = false;
     bool lost_ = false;    // the connection went away; it is made again at the next statement
     bool pending_ = false; // a write waits for COMMIT or ROLLBACK
+    bool unfit_ = false;   // the last statement's failure leaves the connection of no more use
+    QString source_;       // the connect string as the driver sees it
+    bool sqlite_ = false;
+    int lockWait_ = 0;     // ms a COMMIT waits for another connection's read (SQLite)
+    struct DatabaseFile {
+        QByteArray path;   // empty where unknown
+        quint64 device = 0, inode = 0;
+        bool writable = false;
+    } file_;
     QHash<QString, QSqlQuery> statements_;
 };
 

@@ -11,14 +11,25 @@
 
 #include <QAccessible>
 #include <QButtonGroup>
+#include <QDirIterator>
 #include <QGroupBox>
 #include <QRadioButton>
 #include <QElapsedTimer>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QtTest>
+#include <cerrno>
+#include <fcntl.h>
+#include <functional>
 #include <future>
+#include <linux/fs.h>
 #include <optional>
+#include <sys/ioctl.h>
+#include <sys/mount.h>
 #include <thread>
+#include <unistd.h>
 
 using namespace settings;
 using Status = d_xmsz::RowStatus;
@@ -46,6 +57,135 @@ bool isSelectable(const QRadioButton *rb)
             return true;
     return false;
 }
+
+bool onSqlite() { return TestDataSource::source() == TestDataSource::Source::SQLite; }
+
+// The descriptors this process holds open on a file.
+int descriptorsOn(const QString &file)
+{
+    const QString target = QFileInfo(file).canonicalFilePath();
+    int count = 0;
+    for (QDirIterator fd(QStringLiteral("/proc/self/fd"), QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot); fd.hasNext();)
+        if (QFile::symLinkTarget(fd.next()) == target)
+            ++count;
+    return count;
+}
+
+// Another program's session in a thread of its own: takes a lock, holds it for `ms`, runs
+// `beforeRelease` and lets go.
+class HeldElsewhere {
+public:
+    HeldElsewhere(bool (OtherSession::*take)(), int ms, std::function<void()> beforeRelease = {})
+    {
+        std::promise<bool> taken;
+        std::future<bool> holding = taken.get_future();
+        thread_ = std::thread([take, ms, beforeRelease, taken = std::move(taken)]() mutable {
+            OtherSession session;
+            const bool holding = (session.*take)();
+            taken.set_value(holding);
+            if (!holding)
+                return;
+            QThread::msleep(ms);
+            if (beforeRelease)
+                beforeRelease();
+            session.release();
+        });
+        holding_ = holding.get();
+    }
+    ~HeldElsewhere() { release(); }
+    HeldElsewhere(const HeldElsewhere &) = delete;
+    HeldElsewhere &operator=(const HeldElsewhere &) = delete;
+    bool holding() const { return holding_; }
+    // Returns once the session has let go.
+    void release()
+    {
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+private:
+    std::thread thread_;
+    bool holding_ = false;
+};
+
+// Sets or clears a file's immutable attribute, which keeps even root from writing it.
+bool setImmutable(const QString &file, bool on, QString &error)
+{
+    // Open only for the moment of the change, while no lock is held on the file.
+    const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY);
+    int flags = 0;
+    const bool done = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0
+                      && (flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0);
+    if (!done)
+        error = qt_error_string(errno);
+    if (fd >= 0)
+        ::close(fd);
+    return done;
+}
+
+// A file that nothing may write for as long as this lives.
+class Unwritable {
+public:
+    explicit Unwritable(QString file) : file_(std::move(file)) { on_ = setImmutable(file_, true, error_); }
+    ~Unwritable()
+    {
+        if (on_)
+            setImmutable(file_, false, error_);
+    }
+    Unwritable(const Unwritable &) = delete;
+    Unwritable &operator=(const Unwritable &) = delete;
+    bool isOn() const { return on_; }
+    QString error() const { return error_; }
+
+private:
+    QString file_;
+    QString error_;
+    bool on_ = false;
+};
+
+// A small filesystem of the test's own (tmpfs), which the test fills; mounting it takes root.
+class SmallDisk {
+public:
+    SmallDisk()
+    {
+        if (dir_.isValid() && ::mount("tmpfs", QFile::encodeName(dir_.path()).constData(), "tmpfs", 0, "size=256k") == 0)
+            mounted_ = true;
+        else
+            error_ = qt_error_string(errno);
+    }
+    ~SmallDisk()
+    {
+        makeRoom();
+        // Whatever still has files open on it keeps it until they are closed.
+        if (mounted_)
+            ::umount2(QFile::encodeName(dir_.path()).constData(), MNT_DETACH);
+    }
+    SmallDisk(const SmallDisk &) = delete;
+    SmallDisk &operator=(const SmallDisk &) = delete;
+    bool isMounted() const { return mounted_; }
+    QString error() const { return error_; }
+    QString path() const { return dir_.path(); }
+
+    // Writes a file until no room is left.
+    bool fill()
+    {
+        const int fd = ::open(QFile::encodeName(filler()).constData(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const char block[4096] = {};
+        while (fd >= 0 && ::write(fd, block, sizeof block) > 0) {
+        }
+        const bool full = errno == ENOSPC;
+        if (fd >= 0)
+            ::close(fd);
+        return full;
+    }
+    void makeRoom() { QFile::remove(filler()); }
+
+private:
+    QString filler() const { return dir_.filePath(QStringLiteral("filler")); }
+    QTemporaryDir dir_;
+    bool mounted_ = false;
+    QString error_;
+};
 
 } // namespace
 
@@ -103,6 +243,11 @@ private slots:
     void failedCommitKeepsTheStoredRow();
     void fullDiskFailsOnceAndTheNextSaveStores();
     void busyCursorWhileASaveWaits();
+    void saveWaitsForAnotherProgramsRead_data();
+    void saveWaitsForAnotherProgramsRead();
+    void saveAfterTheFileIsWritableAgainStores();
+    void saveAfterARealFullDiskStores();
+    void restoredFileIsReadAndSavedInto();
     void escEnterAndCloseThroughTheRegistry();
 
 private:
@@ -756,28 +901,175 @@ void TestSettingsWindow::busyCursorWhileASaveWaits()
     openWindow("w_xm_dx1");
     clickRadio(QStringLiteral("rb_5_m"));
     // Another session holds the lock, looks at the cursor while the Save waits for it, then lets go.
-    std::promise<bool> locked;
     std::optional<Qt::CursorShape> whileWaiting;
-    std::thread other([&] {
-        OtherSession session;
-        const bool holding = session.holdWriteLock();
-        locked.set_value(holding);
-        if (!holding)
-            return;
-        QThread::msleep(300);
+    HeldElsewhere other(&OtherSession::holdWriteLock, 300, [&] {
         if (const QCursor *cursor = QGuiApplication::overrideCursor())
             whileWaiting = cursor->shape();
-        session.release();
     });
-    const bool holding = locked.get_future().get();
-    if (holding)
+    if (other.holding())
         clickSave();
-    other.join();
-    QVERIFY(holding);
+    other.release();
+    QVERIFY(other.holding());
     QCOMPARE(whileWaiting, std::optional<Qt::CursorShape>(Qt::WaitCursor));
     QVERIFY(!QGuiApplication::overrideCursor());
     QCOMPARE(boxes->count(), 0);
     verifyStored(QStringLiteral("41"), {"xm_5_m"});
+}
+
+void TestSettingsWindow::saveWaitsForAnotherProgramsRead_data()
+{
+    // The test's data source waits 1 s for a lock (SQLite's Timeout, PostgreSQL's lock_timeout).
+    QTest::addColumn<bool>("storedRow");
+    QTest::addColumn<int>("heldMs");
+    QTest::newRow("a read of 0.5 s, the stored row") << true << 500;
+    QTest::newRow("a read of 0.5 s, a new row") << false << 500;
+    QTest::newRow("a read of 2.5 s, the stored row") << true << 2500;
+    QTest::newRow("a read of 2.5 s, a new row") << false << 2500;
+}
+
+// Another program reads the settings while the Save writes them: the Save waits for the read to end,
+// once, as long as the data source waits for a lock, and stores as soon as it has ended; a read that
+// outlasts the wait fails it with one message, and the next Save stores.
+void TestSettingsWindow::saveWaitsForAnotherProgramsRead()
+{
+    QFETCH(bool, storedRow);
+    QFETCH(int, heldMs);
+    if (!storedRow && !onSqlite())
+        QSKIP("PostgreSQL's row locks hold rows that are there; a new row waits for none");
+    if (storedRow)
+        seed(QStringLiteral("41"), {"xm_t_m"});
+    openWindow("w_xm_dx1");
+    clickRadio(QStringLiteral("rb_5_m"));
+    const QStringList chosen = storedRow ? QStringList{"xm_t_m", "xm_5_m"} : QStringList{"xm_5_m"};
+
+    HeldElsewhere other(&OtherSession::holdRows, heldMs);
+    QElapsedTimer waited;
+    waited.start();
+    if (other.holding())
+        clickSave();
+    const qint64 ms = waited.elapsed();
+    other.release();
+    QVERIFY(other.holding());
+
+    if (heldMs < 1000) {
+        QCOMPARE(boxes->count(), 0);
+        QVERIFY(!window->saveEnabled());
+        QVERIFY2(ms >= heldMs - 50 && ms < heldMs + 400, qPrintable(QString::number(ms)));
+        verifyStored(QStringLiteral("41"), chosen);
+        return;
+    }
+    // One wait of at most 1 s (the driver's last try ends within it), not one per try.
+    QVERIFY2(ms >= 600 && ms < 1800, qPrintable(QString::number(ms)));
+    verifySaveFailedBox(1, QStringLiteral("lock"));
+    QVERIFY(window->saveEnabled());
+    if (storedRow)
+        verifyStored(QStringLiteral("41"), {"xm_t_m"});
+    else
+        QCOMPARE(source->count(QStringLiteral("xmsz")), 0);
+    clickSave();
+    QCOMPARE(boxes->count(), 1);
+    verifyStored(QStringLiteral("41"), chosen);
+}
+
+// The database file cannot be written for a while (here by its immutable attribute): the Saves fail
+// meanwhile, each with one message, and the first Save after it is writable again stores, on a
+// connection of its own; no connection is left behind.
+void TestSettingsWindow::saveAfterTheFileIsWritableAgainStores()
+{
+    if (!onSqlite())
+        QSKIP("a server's database has no file of the program's");
+    seed(QStringLiteral("43"), {"xm_z_m"});
+    openWindow("w_xm_dx3");
+    clickRadio(QStringLiteral("rb_w_m"));
+    const int descriptors = descriptorsOn(source->databasePath());
+    {
+        Unwritable unwritable(source->databasePath());
+        if (!unwritable.isOn())
+            QSKIP(qPrintable(QStringLiteral("the immutable attribute cannot be set here (it takes root): ") + unwritable.error()));
+        // The first Save fails as it writes the file; the next one finds the file unwritable from the start.
+        for (int failed = 1; failed <= 2; ++failed) {
+            clickSave();
+            QCOMPARE(boxes->count(), failed);
+            QVERIFY2(boxes->last().text.startsWith(QStringLiteral("保存失败！\n")), qPrintable(boxes->last().text));
+            QVERIFY(window->saveEnabled());
+        }
+    }
+    verifyStored(QStringLiteral("43"), {"xm_z_m"}); // nothing half-written
+    clickSave();
+    QCOMPARE(boxes->count(), 2);
+    QVERIFY(!window->saveEnabled());
+    verifyStored(QStringLiteral("43"), {"xm_w_m"});
+    QCOMPARE(descriptorsOn(source->databasePath()), descriptors);
+    QVERIFY(!source->anotherSessionHoldsTransaction());
+}
+
+// The disk holding the database fills up: each Save fails with one message and leaves no connection
+// behind, and the first Save after room is made stores.
+void TestSettingsWindow::saveAfterARealFullDiskStores()
+{
+    if (!onSqlite())
+        QSKIP("a server's database has no file of the program's");
+    SmallDisk disk;
+    if (!disk.isMounted())
+        QSKIP(qPrintable(QStringLiteral("no filesystem of the test's own can be mounted (it takes root): ") + disk.error()));
+    TestDataSource::disconnectSqlca();
+    QVERIFY2(source->moveDatabaseTo(disk.path()), qPrintable(source->error()));
+    QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    const QString file = QDir(disk.path()).filePath(QStringLiteral("vemka.db"));
+
+    openWindow("w_xm_dx2");
+    clickRadio(QStringLiteral("rb_l_m"));
+    const int descriptors = descriptorsOn(file);
+    QVERIFY(disk.fill());
+    for (int failed = 1; failed <= 3; ++failed) {
+        clickSave();
+        verifySaveFailedBox(failed, QStringLiteral("full"));
+        QVERIFY(window->saveEnabled());
+        QCOMPARE(descriptorsOn(file), descriptors);
+    }
+    QCOMPARE(source->count(QStringLiteral("xmsz")), 0);
+
+    disk.makeRoom();
+    clickSave();
+    QCOMPARE(boxes->count(), 3);
+    QVERIFY(!window->saveEnabled());
+    verifyStored(QStringLiteral("42"), {"xm_l_m"});
+    QCOMPARE(descriptorsOn(file), descriptors);
+}
+
+// A backup is restored over the database (mv) while the program runs: reads come from the restored
+// file, and a Save stores into it.
+void TestSettingsWindow::restoredFileIsReadAndSavedInto()
+{
+    if (!onSqlite())
+        QSKIP("a server's database has no file of the program's");
+    seed(QStringLiteral("41"), {"xm_t_m"});
+    openWindow("w_xm_dx1");
+    QCOMPARE(checkedItems(), QStringList{"rb_t_m"});
+
+    const QString backup = source->databasePath() + QStringLiteral(".backup");
+    QFile::remove(backup);
+    QVERIFY(QFile::copy(source->databasePath(), backup));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), QStringLiteral("backup"));
+        db.setDatabaseName(QStringLiteral("DRIVER=SQLite3;Database=") + backup);
+        QVERIFY(db.open());
+        QVERIFY(QSqlQuery(db).exec(QStringLiteral("UPDATE xmsz SET xm_t_m = '0', xm_5_m = '1' WHERE nj = '41'")));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("backup"));
+    QVERIFY2(source->replaceDatabaseWith(backup), qPrintable(source->error()));
+
+    d_xmsz reader;
+    QCOMPARE(reader.retrieve(QStringLiteral("41")), 1L);
+    QCOMPARE(reader.getItemString(1, QStringLiteral("xm_5_m")), QStringLiteral("1"));
+    QCOMPARE(reader.getItemString(1, QStringLiteral("xm_t_m")), QStringLiteral("0"));
+
+    clickRadio(QStringLiteral("rb_1_m"));
+    clickSave();
+    QCOMPARE(boxes->count(), 0);
+    QVERIFY(!window->saveEnabled());
+    verifyStored(QStringLiteral("41"), {"xm_1_m"});
 }
 
 void TestSettingsWindow::escEnterAndCloseThroughTheRegistry()

@@ -3,12 +3,14 @@
 #include "postgres_server.h"
 #include "runtime/transaction.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTextStream>
 #include <QUuid>
+#include <cstdio>
 #include <memory>
 
 namespace {
@@ -311,6 +313,41 @@ void TestDataSource::removeDatabaseFile()
     removeFiles(databasePath());
 }
 
+bool TestDataSource::reconnect()
+{
+    QSqlDatabase db = QSqlDatabase::database(connection_, false);
+    db.close();
+    if (!db.open()) {
+        error_ = db.lastError().text();
+        return false;
+    }
+    return true;
+}
+
+bool TestDataSource::moveDatabaseTo(const QString &folder)
+{
+    if (isPostgres()) {
+        error_ = QStringLiteral("a server's database has no file to move");
+        return false;
+    }
+    QSqlDatabase::database(connection_, false).close();
+    const QString target = QDir(folder).filePath(QStringLiteral("vemka.db"));
+    if (!QFile::copy(databasePath(), target) || !QFile::remove(databasePath()) || !QFile::link(target, databasePath())) {
+        error_ = QStringLiteral("cannot move the database to ") + folder;
+        return false;
+    }
+    return reconnect();
+}
+
+bool TestDataSource::replaceDatabaseWith(const QString &file)
+{
+    if (isPostgres() || std::rename(QFile::encodeName(file).constData(), QFile::encodeName(databasePath()).constData()) != 0) {
+        error_ = QStringLiteral("cannot rename ") + file;
+        return false;
+    }
+    return reconnect();
+}
+
 // ---- another session
 
 OtherSession::OtherSession() : name_(QStringLiteral("other-") + QUuid::createUuid().toString(QUuid::WithoutBraces))
@@ -362,10 +399,18 @@ bool OtherSession::lockOutReaders()
     return db.transaction() && exec(QStringLiteral("LOCK TABLE xmsz, dx1234_m, dx1234_w IN ACCESS EXCLUSIVE MODE"));
 }
 
-bool OtherSession::refuseCommits()
+bool OtherSession::holdRows()
 {
     if (!isPostgres())
         return exec(QStringLiteral("BEGIN")) && exec(QStringLiteral("SELECT COUNT(*) FROM xmsz"));
+    QSqlDatabase db = QSqlDatabase::database(name_, false);
+    return db.transaction() && exec(QStringLiteral("SELECT nj FROM xmsz FOR UPDATE"));
+}
+
+bool OtherSession::refuseCommits()
+{
+    if (!isPostgres())
+        return holdRows();
     refusing_ = exec(QStringLiteral("CREATE OR REPLACE FUNCTION refuse_commit() RETURNS trigger LANGUAGE plpgsql "
                                     "AS $$ BEGIN RAISE EXCEPTION 'xmsz refuses the commit'; END $$"))
                 && exec(QStringLiteral("CREATE CONSTRAINT TRIGGER refuse_commit AFTER INSERT OR UPDATE ON xmsz "

@@ -57,9 +57,16 @@ public:
 
     // Takes the database away behind the program's back (for failure paths).
     void removeDatabaseFile();
+    // SQLite: moves the database file into `folder` (a filesystem of the test's own) and leaves a
+    // symbolic link in its place, so the data source reaches it there.
+    bool moveDatabaseTo(const QString &folder);
+    // SQLite: puts `file` in the database's place by a rename, as a backup restored with mv does.
+    bool replaceDatabaseWith(const QString &file);
 
 private:
     bool prepare(Content content);
+    // The fixture's own connection, made again on the file that is there now.
+    bool reconnect();
     QString connection_;
     QString error_;
 };
@@ -84,6 +91,10 @@ public:
     // The program's COMMIT of a row of xmsz fails: SQLite, an open read keeps the writer from its
     // exclusive lock; PostgreSQL, a deferred check refuses the row at COMMIT.
     bool refuseCommits();
+    // Reads xmsz in an open transaction and keeps what that holds: SQLite, a shared lock on the file,
+    // which keeps a writer's COMMIT waiting; PostgreSQL, a lock on the rows read (FOR UPDATE), which
+    // keeps an UPDATE of them waiting.
+    bool holdRows();
     // Ends what the session holds or refuses.
     bool release();
 
