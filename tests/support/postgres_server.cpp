@@ -242,11 +242,21 @@ bool PostgresServer::stop()
         return true;
     int status = 0;
     ::kill(pid_, SIGINT);
+    ::kill(pid_, SIGCONT); // a frozen server takes the signal too
     if (!waitForExit(pid_, kStopTimeoutMs, &status)) {
         ::kill(pid_, SIGKILL);
         ::waitpid(pid_, &status, 0);
     }
     pid_ = 0;
+    return true;
+}
+
+bool PostgresServer::freeze(bool frozen)
+{
+    if (pid_ <= 0 || ::kill(pid_, frozen ? SIGSTOP : SIGCONT) != 0) {
+        error_ = QStringLiteral("no server to freeze or thaw");
+        return false;
+    }
     return true;
 }
 

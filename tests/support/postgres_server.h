@@ -21,6 +21,9 @@ public:
     // Starts the stopped server again on the same port.
     bool startAgain();
     bool isRunning() const { return pid_ > 0; }
+    // Freezes the server's main process (SIGSTOP) or lets it go on. Frozen, its host still accepts
+    // connections on the port, and nothing answers them; sessions already open go on working.
+    bool freeze(bool frozen);
 
     int port() const { return port_; }
     QString socketFolder() const;

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -17,6 +18,11 @@ namespace {
 
 const QString kPassword = QStringLiteral("pelvok3864"); // fixed in the application object
 const QString kRole = QStringLiteral("fitmarkel");
+// The README's bounds for a server that stops answering (libpq's options, through psqlODBC's pqopt):
+// connecting gives up after 5 s, data unacknowledged for 3 s ends the connection, and a connection
+// waiting for an answer probes the server after 2 s of silence, every second.
+const QString kNetworkLimits =
+    QStringLiteral("connect_timeout=5 keepalives=1 keepalives_idle=2 keepalives_interval=1 tcp_user_timeout=3000");
 
 bool loadCsv(QSqlDatabase &db, const QString &file, const QString &table, QString &error)
 {
@@ -44,6 +50,31 @@ bool loadCsv(QSqlDatabase &db, const QString &file, const QString &table, QStrin
     return true;
 }
 
+// Debian registers psqlODBC with CommLog=1, and when a process's last connection closes the driver
+// falls back to that entry whatever the data source says: it writes /tmp/psqlodbc_*.log. The process
+// reads a copy of the system's driver list with the log off, as the README tells a PC to set it.
+bool useDriversWithoutLog(const QTemporaryDir &dir, QString &error)
+{
+    const QByteArray system = qgetenv("ODBCSYSINI");
+    QFile drivers(QString::fromLocal8Bit(system.isEmpty() ? QByteArray("/etc") : system) + QStringLiteral("/odbcinst.ini"));
+    if (!drivers.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        error = QStringLiteral("cannot read ") + drivers.fileName();
+        return false;
+    }
+    static const QRegularExpression commLog(QStringLiteral("^\\s*CommLog\\s*="), QRegularExpression::CaseInsensitiveOption);
+    QStringList lines = QString::fromUtf8(drivers.readAll()).split(QLatin1Char('\n'));
+    for (QString &line : lines)
+        if (commLog.match(line).hasMatch())
+            line = QStringLiteral("CommLog=0");
+    QFile copy(dir.filePath(QStringLiteral("odbcinst.ini")));
+    if (!copy.open(QIODevice::WriteOnly | QIODevice::Text) || copy.write(lines.join(QLatin1Char('\n')).toUtf8()) < 0) {
+        error = QStringLiteral("cannot write odbcinst.ini");
+        return false;
+    }
+    qputenv("ODBCSYSINI", dir.path().toLocal8Bit());
+    return true;
+}
+
 // What the process shares: its folder with the odbc.ini that ODBCINI names, and for PostgreSQL the
 // server. Made at the first fixture, gone at exit (the server stopped by its process id).
 struct ProcessSource {
@@ -57,6 +88,8 @@ struct ProcessSource {
             error = QStringLiteral("no temporary folder");
             return;
         }
+        if (!useDriversWithoutLog(dir, error))
+            return;
         QString definition;
         if (TestDataSource::source() == TestDataSource::Source::PostgreSQL) {
             server = std::make_unique<PostgresServer>();
@@ -68,9 +101,10 @@ struct ProcessSource {
                 error = server->error();
                 return;
             }
-            definition = QStringLiteral("Driver=PostgreSQL Unicode\nServername=127.0.0.1\nPort=%1\nDatabase=vemka\nUsername=%2\n")
+            definition = QStringLiteral("Driver=PostgreSQL Unicode\nServername=127.0.0.1\nPort=%1\nDatabase=vemka\nUsername=%2\n"
+                                        "CommLog=0\npqopt=%3\n")
                              .arg(server->port())
-                             .arg(kRole);
+                             .arg(kRole, kNetworkLimits);
         } else {
             definition = QStringLiteral("Driver=SQLite3\nDatabase=%1\nTimeout=1000\nNoCreat=1\n").arg(dir.filePath(QStringLiteral("vemka.db")));
         }
@@ -108,7 +142,8 @@ TestDataSource::Source TestDataSource::source()
 QString TestDataSource::connectString()
 {
     if (isPostgres())
-        return QStringLiteral("DRIVER={PostgreSQL Unicode};Servername=127.0.0.1;Port=%1;Database=vemka;UID=%2;PWD=%3")
+        // Without the network limits: the fixture's own sessions outlast an outage made for the program.
+        return QStringLiteral("DRIVER={PostgreSQL Unicode};Servername=127.0.0.1;Port=%1;Database=vemka;UID=%2;PWD=%3;CommLog=0")
             .arg(processSource().server ? processSource().server->port() : 0)
             .arg(kRole, kPassword);
     return QStringLiteral("DRIVER=SQLite3;Database=%1;Timeout=1000").arg(processSource().dir.filePath(QStringLiteral("vemka.db")));
@@ -275,6 +310,15 @@ bool TestDataSource::startServer()
     QSqlDatabase db = QSqlDatabase::database(connection_, false);
     db.close();
     return db.open();
+}
+
+bool TestDataSource::freezeServer(bool frozen)
+{
+    if (!isPostgres() || !processSource().server->freeze(frozen)) {
+        error_ = isPostgres() ? processSource().server->error() : QStringLiteral("an embedded database has no server");
+        return false;
+    }
+    return true;
 }
 
 bool TestDataSource::psql(const QStringList &arguments, const QString &folder)

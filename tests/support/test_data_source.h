@@ -44,6 +44,9 @@ public:
     bool stopServer();
     bool startServer();
     bool restartServer() { return stopServer() && startServer(); }
+    // PostgreSQL: freezes the server's main process or lets it go on; frozen, new connections get
+    // no answer while the host still accepts them.
+    bool freezeServer(bool frozen);
 
     // PostgreSQL: runs psql with `arguments` as the program's role on the database, in `folder`.
     bool psql(const QStringList &arguments, const QString &folder);
