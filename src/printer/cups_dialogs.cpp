@@ -157,16 +157,24 @@ void offerStoredPageSettings(const QWidget& dialog, bool withMargins)
             group->hide();
 }
 
-// The print dialog's Properties, made when first asked for: only their page settings, without the job options
-// (banners, holding, priority) and the driver's own options (paper source and colour mode among them).
+// What the printer object does not store, taken out of the print dialog: the page order, the page set and the
+// colour mode (Qt sets them up again as the dialog is shown), and in its Properties, made when first asked for,
+// all but the page settings: the job options (banners, holding, priority) and the driver's own options (paper
+// source and colour mode among them).
 class StoredChoicesOnly : public QObject {
 public:
-    using QObject::QObject;
+    explicit StoredChoicesOnly(QPrintDialog& dialog)
+        : m_dialog(dialog)
+    {
+        dialog.installEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::ChildPolished)
+        if (watched == &m_dialog && event->type() == QEvent::Show)
+            hideAll(m_dialog, {"reverse", "pageSetCombo", "pageSetLabel", "colorMode"});
+        else if (event->type() == QEvent::ChildPolished)
             if (auto* properties = qobject_cast<QDialog*>(static_cast<QChildEvent*>(event)->child()))
                 offerStoredProperties(*properties);
         return QObject::eventFilter(watched, event);
@@ -181,15 +189,9 @@ private:
                     tabs->setTabVisible(i, false);
         offerStoredPageSettings(properties, false);
     }
-};
 
-// What the printer object does not store, taken out of the print dialog: the page order, the page set and the
-// colour mode, and in the Properties all but the page settings.
-void offerStoredChoices(QPrintDialog& dialog)
-{
-    hideAll(dialog, {"reverse", "pageSetCombo", "pageSetLabel", "colorMode"});
-    dialog.installEventFilter(new StoredChoicesOnly(&dialog));
-}
+    QPrintDialog& m_dialog;
+};
 
 } // namespace
 
@@ -290,7 +292,7 @@ bool CupsPlatform::printDlg(PrintDlg& record)
     });
     if (!printer)
         return false;
-    offerStoredChoices(*dialog);
+    const StoredChoicesOnly storedChoicesOnly(*dialog);
 
     // Qt's own handling of another printer makes its print device, with requests to the scheduler. The printer's
     // stored settings are read first (a scheduler that does not answer is cut off before Qt asks it), and shown

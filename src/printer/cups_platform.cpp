@@ -56,6 +56,16 @@ struct IppDeleter {
 };
 using IppPtr = std::unique_ptr<ipp_t, IppDeleter>;
 
+// The scheduler answers a request for its own default printer (having one or not).
+bool schedulerAnswers(http_t* http)
+{
+    ipp_t* request = ippNewRequest(IPP_OP_CUPS_GET_DEFAULT);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "printer-name");
+    const IppPtr response(cupsDoRequest(http, request, "/"));
+    return response
+        && (cupsLastError() <= IPP_STATUS_OK_EVENTS_COMPLETE || cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND);
+}
+
 bool isClass(const cups_dest_t* dest)
 {
     return option(dest, "printer-type").toUInt() & CUPS_PRINTER_CLASS;
@@ -392,8 +402,9 @@ std::optional<QString> CupsPlatform::defaultPrinterName()
         return std::nullopt;
     if (const DestPtr dest{cupsGetNamedDest(http, nullptr, nullptr)})
         return QString::fromUtf8(dest->name);
-    // No default printer is an answer; a scheduler that did not answer gives none.
-    if (cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND || timeSpent())
+    // libcups reports every failed lookup as "not found": there is no default printer only when the scheduler
+    // answers.
+    if (!schedulerAnswers(http) || timeSpent())
         return std::nullopt;
     return QString();
 }
