@@ -90,9 +90,8 @@ bool storeUserOptions(http_t* http, const QString& name, const Options& options,
     const cups_dest_t* isDefault = dest;
     if (!makeDefault) {
         const auto own = ownDefault();
-        isDefault = own ? cupsGetDest(own->name.constData(), own->instance.isEmpty() ? nullptr : own->instance.constData(),
-                                      all.count, all.dests)
-                        : nullptr;
+        const char* instance = own && !own->instance.isEmpty() ? own->instance.constData() : nullptr;
+        isDefault = own ? cupsGetDest(own->name.constData(), instance, all.count, all.dests) : nullptr;
     }
     for (int i = 0; i < all.count; ++i)
         all.dests[i].is_default = &all.dests[i] == isDefault;

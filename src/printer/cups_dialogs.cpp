@@ -53,7 +53,8 @@ bool samePaper(const DevMode& a, const DevMode& b)
 {
     return a.dmPaperSize == b.dmPaperSize
         && (a.dmPaperSize != c::dmpaper_user
-            || (samePaperInPoints(a.dmPaperWidth, b.dmPaperWidth) && samePaperInPoints(a.dmPaperLength, b.dmPaperLength)));
+            || (samePaperInPoints(a.dmPaperWidth, b.dmPaperWidth)
+                && samePaperInPoints(a.dmPaperLength, b.dmPaperLength)));
 }
 
 constexpr QPrinter::DuplexMode duplex_modes[] = {QPrinter::DuplexNone, QPrinter::DuplexLongSide,

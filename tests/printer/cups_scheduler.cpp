@@ -304,7 +304,8 @@ ClosingSocket::ClosingSocket(const QString& path)
     m_listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (m_listener < 0)
         return;
-    if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(m_listener, 16) != 0) {
+    if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
+        || ::listen(m_listener, 16) != 0) {
         ::close(m_listener);
         m_listener = -1;
         return;

@@ -678,7 +678,8 @@ void tst_printer::classTakesItsMembersPaper()
 
 void tst_printer::spellingsReadAsCupsAppliesThem_data()
 {
-    QTest::addColumn<QStringList>("stored"); // the photo queue's options, as the lpoptions tool stores them
+    QTest::addColumn<QStringList>("stored"); // the photo queue's options, set with the lpoptions tool
+    QTest::addColumn<QString>("written");    // the user's options file as the tool writes it
     QTest::addColumn<QString>("before");     // paper, orientation and duplex read
     QTest::addColumn<Change>("change");
     QTest::addColumn<QString>("after");      // the user's options file once changed
@@ -713,28 +714,35 @@ void tst_printer::spellingsReadAsCupsAppliesThem_data()
 
     // CUPS takes the PPD spellings over the IPP ones, and its own `landscape` over orientation-requested; a change
     // replaces the spelling that would overrule it.
-    QTest::newRow("PageSize over the default") << QStringList{"PageSize=A4"} << a4 << setPaper(1)
-                                               << "Dest fm_photo media=na_letter_8.5x11in\n" << letter;
-    QTest::newRow("PageRegion over the default") << QStringList{"PageRegion=Letter"} << letter << setPaper(9)
-                                                 << "Dest fm_photo media=iso_a4_210x297mm\n" << a4;
-    QTest::newRow("PageSize over media") << QStringList{"media=na_letter_8.5x11in", "PageSize=A4"} << a4
-                                         << setPaper(1) << "Dest fm_photo media=na_letter_8.5x11in\n" << letter;
-    QTest::newRow("landscape") << QStringList{"landscape"} << "256 889x1270 landscape one-sided" << turn(1)
-                               << "Dest fm_photo orientation-requested=3\n" << small;
+    QTest::newRow("PageSize over the default")
+        << QStringList{"PageSize=A4"} << "Dest fm_photo PageSize=A4\n" << a4 << setPaper(1)
+        << "Dest fm_photo media=na_letter_8.5x11in\n" << letter;
+    QTest::newRow("PageRegion over the default")
+        << QStringList{"PageRegion=Letter"} << "Dest fm_photo PageRegion=Letter\n" << letter << setPaper(9)
+        << "Dest fm_photo media=iso_a4_210x297mm\n" << a4;
+    QTest::newRow("PageSize over media")
+        << QStringList{"media=na_letter_8.5x11in", "PageSize=A4"}
+        << "Dest fm_photo media=na_letter_8.5x11in PageSize=A4\n" << a4 << setPaper(1) << "Dest fm_photo media=na_letter_8.5x11in\n" << letter;
+    QTest::newRow("landscape")
+        << QStringList{"landscape"} << "Dest fm_photo landscape=true\n" << "256 889x1270 landscape one-sided" << turn(1)
+        << "Dest fm_photo orientation-requested=3\n" << small;
     QTest::newRow("landscape=false over orientation-requested")
-        << QStringList{"nolandscape", "orientation-requested=4"} << small << turn(2)
-        << "Dest fm_photo orientation-requested=4\n" << "256 889x1270 landscape one-sided";
-    QTest::newRow("Duplex over the default") << QStringList{"Duplex=DuplexNoTumble"}
-                                             << "256 889x1270 portrait two-sided-long-edge" << oneSided
-                                             << "Default fm_photo sides=one-sided\n" << small;
+        << QStringList{"nolandscape", "orientation-requested=4"}
+        << "Dest fm_photo landscape=false orientation-requested=4\n" << small << turn(2) << "Dest fm_photo orientation-requested=4\n" << "256 889x1270 landscape one-sided";
+    QTest::newRow("Duplex over the default")
+        << QStringList{"Duplex=DuplexNoTumble"} << "Dest fm_photo Duplex=DuplexNoTumble\n"
+        << "256 889x1270 portrait two-sided-long-edge" << oneSided << "Default fm_photo sides=one-sided\n" << small;
     // Media that only CUPS's own matching takes: a tray alone (the size stays the queue's own), a PPD name in
     // another case, the PPD's own name of a size.
-    QTest::newRow("media of a tray alone") << QStringList{"media=Lower"} << small << setPaper(1)
-                                           << "Dest fm_photo media=na_letter_8.5x11in,Lower\n" << letter;
-    QTest::newRow("media in another case") << QStringList{"media=a4"} << a4 << setPaper(1)
-                                           << "Dest fm_photo media=na_letter_8.5x11in\n" << letter;
-    QTest::newRow("media of the PPD's own name") << QStringList{"media=w288h432"} << "256 1016x1524 portrait one-sided"
-                                                 << setPaper(1) << "Dest fm_photo media=na_letter_8.5x11in\n" << letter;
+    QTest::newRow("media of a tray alone")
+        << QStringList{"media=Lower"} << "Dest fm_photo media=Lower\n" << small << setPaper(1)
+        << "Dest fm_photo media=na_letter_8.5x11in,Lower\n" << letter;
+    QTest::newRow("media in another case")
+        << QStringList{"media=a4"} << "Dest fm_photo media=a4\n" << a4 << setPaper(1)
+        << "Dest fm_photo media=na_letter_8.5x11in\n" << letter;
+    QTest::newRow("media of the PPD's own name")
+        << QStringList{"media=w288h432"} << "Dest fm_photo media=w288h432\n" << "256 1016x1524 portrait one-sided"
+        << setPaper(1) << "Dest fm_photo media=na_letter_8.5x11in\n" << letter;
 }
 
 void tst_printer::spellingsReadAsCupsAppliesThem()
@@ -747,6 +755,7 @@ void tst_printer::spellingsReadAsCupsAppliesThem()
     for (const QString& option : stored)
         arguments << QStringLiteral("-o") << option;
     QVERIFY2(m_cups.run(QStringLiteral("lpoptions"), arguments), qPrintable(m_cups.error()));
+    QTEST(userOptions(), "written");
 
     QTEST(settingsOf(photo), "before");
     n_printer object;
