@@ -10,9 +10,12 @@
 #include <functional>
 #include <memory>
 
+class QDialog;
 class QPrinter;
 
 namespace printer {
+
+class SchedulerBudget;
 
 class CupsPlatform : public Platform {
 public:
@@ -36,36 +39,28 @@ public:
     bool printDlg(PrintDlg& record) override;
     bool pageSetupDlg(PageSetupDlg& record) override;
 
-private:
-    struct Call;
+    // What a dialog shows for one printer: its stored settings, as the dialog holds them, and its device names.
+    struct Shown;
 
+private:
     // The scheduler connection of the current call; null when the scheduler cannot be reached or the call's
     // time is spent.
     http_t* connection();
     bool timeSpent() const;
-    QString defaultPrinterName();
-    // Makes a dialog's printer, started on the default printer's stored settings (given back in started), and
-    // has makeDialog build the dialog on it, all within one time budget that also bounds the requests libcups
-    // makes for Qt; null (nothing to show) when the scheduler did not answer in time.
-    std::unique_ptr<QPrinter> setUpDialog(std::optional<DevMode>& started,
+    // The name of the default printer in effect (empty when there is none); nullopt when it cannot be asked for.
+    std::optional<QString> defaultPrinterName();
+    // Reads what a dialog shows for the printer: its stored settings and device names.
+    Shown shownFor(const QString& name, const std::optional<QString>& defaultName);
+    // Makes a dialog's printer on the default printer in effect (defaultName), started on its stored settings
+    // (given back in shown), and has makeDialog build the dialog on it; null (nothing to show) when the scheduler
+    // did not answer in time. The time of the current call bounds the requests libcups makes for Qt too.
+    std::unique_ptr<QPrinter> setUpDialog(const QString& defaultName, Shown& shown,
                                           const std::function<void(QPrinter&)>& makeDialog);
-    void takeChoice(QPrinter& printer, const std::optional<DevMode>& started, std::optional<DevMode>& devMode,
-                    std::optional<QByteArray>& devNames);
+    // Shows the dialog, each step of it within a time of its own; true on OK.
+    bool runDialog(QDialog& dialog);
 
-    std::unique_ptr<Call> m_call;
+    std::unique_ptr<SchedulerBudget> m_call;
     int m_depth = 0;
 };
-
-// Paper numbers of media names ("iso_a4_210x297mm" is 9, a "custom_…" size or a size without a number is
-// 256), with the size in tenths of a millimetre; nullopt for a name that names no size.
-struct Paper {
-    std::uint16_t number = 0;
-    std::uint16_t width = 0;
-    std::uint16_t length = 0;
-};
-std::optional<Paper> paperOfMedia(const QString& media);
-// The paper of a media option: a size, and source or type keywords, separated by commas, in any order
-// ("A4,Upper"); nullopt when none of them names a size.
-std::optional<Paper> paperOfMediaOption(const QString& option);
 
 } // namespace printer

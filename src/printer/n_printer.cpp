@@ -262,7 +262,6 @@ int n_printer::applyDialogChoice(const std::optional<DevMode>& devMode, const st
         return dialog_not_applied;
     // The settings are stored, then the printer is made the default whatever became of them; the choice
     // counts as applied only when both took.
-    const PlatformCall call(m_platform);
     const int stored = of_modifyprinter(printername, *devMode);
     const int madeDefault = of_setdefault(printername);
     return stored == 1 && madeDefault == 1 ? 1 : dialog_not_applied;
@@ -273,6 +272,9 @@ int n_printer::of_printsetup(QWidget* hwnd)
     PrintDlg record;
     record.hwndOwner = hwnd;
     record.flags = pd_noselection | pd_nopagenums | pd_printtofile | pd_disableprinttofile;
+    // The dialog's set-up and each of its steps wait for the printing system within a time of their own; the work
+    // after OK, Qt's and the object's, shares the time of the step that OK began.
+    const PlatformCall call(m_platform);
     if (!m_platform.printDlg(record))
         return -1;
     return applyDialogChoice(record.hDevMode, record.hDevNames);
@@ -283,6 +285,7 @@ int n_printer::of_pagesetup(QWidget* hwnd, qint32& left, qint32& right, qint32& 
     PageSetupDlg record;
     record.hwndOwner = hwnd;
     record.flags = psd_inhundredthsofmillimeters;
+    const PlatformCall call(m_platform);
     if (!m_platform.pageSetupDlg(record))
         return -1;
     // The margins the user accepted come back whether or not the printer took the rest of the choice.

@@ -175,7 +175,8 @@ public:
     qint32 of_getstatus(const QString& printername);
     int of_getpapersize(const QString& printername, int& papersize, int& paperwidth, int& paperheight);
     int of_setpapersize(const QString& printername, int papersize, int paperwidth, int paperheight);
-    // 0 when LPDEST or PRINTER names another printer: the user's programs keep that one, so nothing is changed.
+    // 0 when LPDEST or PRINTER names another printer (or, set but empty, none): the user's programs keep that,
+    // so nothing is changed.
     int of_setdefault(const QString& printername);
     QString of_getpbprinter();
 

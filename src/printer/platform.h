@@ -89,7 +89,7 @@ public:
 
     // Every call between beginCall and the matching endCall shares one bounded wait on the printing system, so
     // that an operation made of several requests ends within a few seconds in all when the system does not
-    // answer. Pairs nest; the outermost one counts.
+    // answer. Pairs nest; the outermost one counts. While a dialog is open, each of its steps has the time anew.
     virtual void beginCall() {}
     virtual void endCall() {}
 

@@ -8,9 +8,17 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <cstring>
+
+#include <arpa/inet.h>
 #include <csignal>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
 #include <sys/prctl.h>
+#include <sys/socket.h>
 #include <sys/types.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace {
@@ -23,6 +31,23 @@ QString findTool(const QString& name)
 {
     return QStandardPaths::findExecutable(name, {QStringLiteral("/usr/sbin"), QStringLiteral("/usr/bin"),
                                                  QStringLiteral("/sbin"), QStringLiteral("/bin")});
+}
+
+// A connection attempt to the address, not waited for; -1 when it cannot be made.
+int startConnecting(const sockaddr_in& address)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return -1;
+    ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+    return fd;
+}
+
+// The attempt completes (or fails) within the time.
+bool settles(int fd, int ms)
+{
+    pollfd entry{fd, POLLOUT, 0};
+    return ::poll(&entry, 1, ms) > 0;
 }
 
 bool writeFile(const QString& fileName, const QString& text)
@@ -226,4 +251,84 @@ bool CupsScheduler::addQueue(const QString& name, const QString& ppd, const QStr
     else
         arguments << QStringLiteral("-P") << ppd;
     return run(QStringLiteral("lpadmin"), arguments + extra);
+}
+
+Blackhole::Blackhole()
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    socklen_t length = sizeof address;
+    // A backlog of 0 keeps one pending connection; the system drops the attempts beyond it.
+    if (m_listener < 0 || ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
+        || ::listen(m_listener, 0) != 0
+        || ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+        return;
+    m_port = ntohs(address.sin_port);
+    for (int i = 0; i < 4 && !m_valid; ++i) {
+        const int fd = startConnecting(address);
+        if (fd < 0)
+            return;
+        if (settles(fd, 300)) {
+            m_pending.push_back(fd); // taken into the queue
+        } else {
+            m_valid = true; // unanswered: the queue is full
+            ::close(fd);
+        }
+    }
+}
+
+Blackhole::~Blackhole()
+{
+    for (const int fd : m_pending)
+        ::close(fd);
+    if (m_listener >= 0)
+        ::close(m_listener);
+}
+
+QByteArray Blackhole::address() const
+{
+    return "127.0.0.1:" + QByteArray::number(m_port);
+}
+
+ClosingSocket::ClosingSocket(const QString& path)
+    : m_path(QFile::encodeName(path))
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (size_t(m_path.size()) >= sizeof address.sun_path)
+        return;
+    std::memcpy(address.sun_path, m_path.constData(), size_t(m_path.size()));
+    ::unlink(m_path.constData());
+    m_listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (m_listener < 0)
+        return;
+    if (::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
+        || ::listen(m_listener, 16) != 0) {
+        ::close(m_listener);
+        m_listener = -1;
+        return;
+    }
+    m_closer = std::thread([this] {
+        while (!m_stop) {
+            pollfd entry{m_listener, POLLIN, 0};
+            if (::poll(&entry, 1, 50) > 0) {
+                const int connection = ::accept(m_listener, nullptr, nullptr);
+                if (connection >= 0)
+                    ::close(connection);
+            }
+        }
+    });
+}
+
+ClosingSocket::~ClosingSocket()
+{
+    m_stop = true;
+    if (m_closer.joinable())
+        m_closer.join();
+    if (m_listener >= 0) {
+        ::close(m_listener);
+        ::unlink(m_path.constData());
+    }
 }

@@ -4,10 +4,15 @@
 // temporary directory, its own socket (CUPS_SERVER), and the user's options under a temporary HOME.
 // Queues print to file:///dev/null, so nothing is ever printed.
 
+#include <QByteArray>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+
+#include <atomic>
+#include <thread>
+#include <vector>
 
 class CupsScheduler {
 public:
@@ -62,4 +67,43 @@ private:
     qint64 m_pid = 0;
     QString m_error;
     QString m_output;
+};
+
+// A scheduler address that drops connection attempts unanswered, as a server behind a firewall does: a local
+// port whose listening socket takes no connection and whose queue of pending ones is full, so that the system
+// drops every further attempt (it neither accepts nor refuses it).
+class Blackhole {
+public:
+    Blackhole();
+    ~Blackhole();
+    Blackhole(const Blackhole&) = delete;
+    Blackhole& operator=(const Blackhole&) = delete;
+
+    // True when a connection attempt to the address is seen to go unanswered.
+    bool isValid() const { return m_valid; }
+    QByteArray address() const; // "127.0.0.1:port"
+
+private:
+    int m_listener = -1;
+    std::vector<int> m_pending;
+    int m_port = 0;
+    bool m_valid = false;
+};
+
+// Takes every connection on a socket path and closes it at once, as a scheduler does that goes away between
+// taking a connection and answering it.
+class ClosingSocket {
+public:
+    explicit ClosingSocket(const QString& path);
+    ~ClosingSocket();
+    ClosingSocket(const ClosingSocket&) = delete;
+    ClosingSocket& operator=(const ClosingSocket&) = delete;
+
+    bool isValid() const { return m_listener >= 0; }
+
+private:
+    QByteArray m_path;
+    int m_listener = -1;
+    std::atomic<bool> m_stop{false};
+    std::thread m_closer;
 };

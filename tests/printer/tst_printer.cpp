@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
@@ -18,8 +19,10 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QPageSetupDialog>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
 
@@ -147,8 +150,59 @@ private:
     const char* m_name;
 };
 
-// When a test freezes the scheduler.
-enum class Freeze { beforeTheCall, afterTheOpen, afterTheSettingsRead };
+// When a test freezes the scheduler, or points the object at an address that drops connection attempts.
+enum class Freeze { beforeTheCall, afterTheOpen, afterTheSettingsRead, unreachable };
+
+// Keeps libcups pointed at an address that drops connection attempts, and at the scheduler again afterwards.
+class UnreachableScheduler {
+public:
+    explicit UnreachableScheduler(const CupsScheduler& scheduler)
+        : m_socket(QFile::encodeName(scheduler.socketPath()))
+    {
+        cupsSetServer(m_blackhole.address().constData());
+    }
+    ~UnreachableScheduler() { cupsSetServer(m_socket.constData()); }
+    UnreachableScheduler(const UnreachableScheduler&) = delete;
+    UnreachableScheduler& operator=(const UnreachableScheduler&) = delete;
+    bool isValid() const { return m_blackhole.isValid(); }
+
+private:
+    Blackhole m_blackhole;
+    QByteArray m_socket;
+};
+
+// Every call and dialog step against a scheduler that does not answer ends within this time.
+constexpr qint64 answer_bound_ms = 5000;
+
+// A printer's paper, orientation and duplex as the object reads them: "9 2100x2970 portrait one-sided".
+QString settingsOf(const QString& name)
+{
+    n_printer object;
+    int paper = 0, width = 0, length = 0;
+    QVariant orientation;
+    if (object.of_getpapersize(name, paper, width, length) != 1
+        || object.of_printer(name, 7, orientation, paper, width, length) != 1)
+        return QStringLiteral("unread");
+    printer::CupsPlatform platform;
+    const auto handle = platform.openPrinter(name);
+    const auto settings = handle ? platform.documentPropertiesOut(*handle) : std::nullopt;
+    if (!settings)
+        return QStringLiteral("unread");
+    const char* sides[] = {"one-sided", "two-sided-long-edge", "two-sided-short-edge"};
+    return QStringLiteral("%1 %2x%3 %4 %5")
+        .arg(paper)
+        .arg(width)
+        .arg(length)
+        .arg(orientation.toUInt() == n_printer::dmorient_landscape ? "landscape" : "portrait")
+        .arg(settings->dmDuplex >= 1 && settings->dmDuplex <= 3 ? sides[settings->dmDuplex - 1] : "?");
+}
+
+// The paper Qt's print support takes for the printer, as CUPS applies its options: "2100x2970".
+QString paperQtTakes(const QString& name)
+{
+    const QSizeF mm = QPrinterInfo::printerInfo(name).defaultPageSize().size(QPageSize::Millimeter);
+    return QStringLiteral("%1x%2").arg(std::lround(mm.width() * 10)).arg(std::lround(mm.height() * 10));
+}
 
 // A user's options file as one may find it: a comment, a blank line, another printer's options, an instance.
 const QString handWritten = QStringLiteral("# kept by hand\n"
@@ -167,7 +221,9 @@ QPrintDialog* shownPrintDialog(QWidget* modal)
 } // namespace
 
 using Change = std::function<QString(n_printer&)>;
+using Touch = std::function<void(QPrintDialog&)>;
 Q_DECLARE_METATYPE(Change)
+Q_DECLARE_METATYPE(Touch)
 Q_DECLARE_METATYPE(Freeze)
 
 class tst_printer : public QObject {
@@ -199,6 +255,8 @@ private slots:
     void namedPapersWithoutNumberRoundTrip();
     void paperBesideTrayKeyword();
     void classTakesItsMembersPaper();
+    void spellingsReadAsCupsAppliesThem_data();
+    void spellingsReadAsCupsAppliesThem();
     void orientation_data();
     void orientation();
     void aliasesAndOtherCommands();
@@ -209,6 +267,11 @@ private slots:
     void setDefaultRefused();
     void environmentDefaultOverrides_data();
     void environmentDefaultOverrides();
+    void ownDefaultKeptWhenTheEnvironmentNamesOne_data();
+    void ownDefaultKeptWhenTheEnvironmentNamesOne();
+    void dialogsStartOnThePrinterInEffect_data();
+    void dialogsStartOnThePrinterInEffect();
+    void failedDefaultLookupFailsTheRecord();
     void optionsFileAsTheToolWritesIt_data();
     void optionsFileAsTheToolWritesIt();
     void defaultDeviceEntry();
@@ -233,11 +296,16 @@ private slots:
     void realPrintDialogAccepted();
     void realPrintDialogStoresJobChoices();
     void realPageSetupDialogAccepted();
+    void switchedPrinterShowsAndKeepsItsSettings_data();
+    void switchedPrinterShowsAndKeepsItsSettings();
+    void dialogsOfferOnlyWhatIsStored();
 
-    void frozenSchedulerEndsEveryCall_data();
-    void frozenSchedulerEndsEveryCall();
-    void frozenSchedulerOpensNoDialog_data();
-    void frozenSchedulerOpensNoDialog();
+    void silentSchedulerEndsEveryCall_data();
+    void silentSchedulerEndsEveryCall();
+    void silentSchedulerOpensNoDialog_data();
+    void silentSchedulerOpensNoDialog();
+    void dialogStepsEndWhenTheSchedulerFreezes_data();
+    void dialogStepsEndWhenTheSchedulerFreezes();
 
     // Last: removes the queues.
     void emptySpoolerListsNothing();
@@ -608,6 +676,96 @@ void tst_printer::classTakesItsMembersPaper()
     QCOMPARE(paper, int(n_printer::dmpaper_a4));
 }
 
+void tst_printer::spellingsReadAsCupsAppliesThem_data()
+{
+    QTest::addColumn<QStringList>("stored"); // the photo queue's options, set with the lpoptions tool
+    QTest::addColumn<QString>("written");    // the user's options file as the tool writes it
+    QTest::addColumn<QString>("before");     // paper, orientation and duplex read
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<QString>("after");      // the user's options file once changed
+    QTest::addColumn<QString>("readBack");
+
+    const auto setPaper = [](int paper) {
+        return Change([paper](n_printer& o) { return QString::number(o.of_setpapersize(photo, paper, 0, 0)); });
+    };
+    const auto turn = [](uint orientation) {
+        return Change([orientation](n_printer& o) {
+            QVariant value(orientation);
+            int unused = 0;
+            return QString::number(o.of_printer(photo, 103, value, unused, unused, unused));
+        });
+    };
+    // The print dialog gives back the settings read, one-sided.
+    const Change oneSided = [](n_printer&) {
+        printer::CupsPlatform read;
+        const auto handle = read.openPrinter(photo);
+        auto settings = handle ? read.documentPropertiesOut(*handle) : std::nullopt;
+        if (!settings)
+            return QStringLiteral("unread");
+        settings->dmDuplex = 1;
+        TestPlatform platform;
+        platform.printDialog = choosing(photo, settings);
+        n_printer dialog(platform);
+        return QString::number(dialog.of_printsetup(nullptr));
+    };
+    const QString letter = QStringLiteral("1 2159x2794 portrait one-sided");
+    const QString a4 = QStringLiteral("9 2100x2970 portrait one-sided");
+    const QString small = QStringLiteral("256 889x1270 portrait one-sided"); // the queue's own 3.5 x 5 in
+
+    // CUPS takes the PPD spellings over the IPP ones, and its own `landscape` over orientation-requested; a change
+    // replaces the spelling that would overrule it.
+    QTest::newRow("PageSize over the default")
+        << QStringList{"PageSize=A4"} << "Dest fm_photo PageSize=A4\n" << a4 << setPaper(1)
+        << "Dest fm_photo media=na_letter_8.5x11in\n" << letter;
+    QTest::newRow("PageRegion over the default")
+        << QStringList{"PageRegion=Letter"} << "Dest fm_photo PageRegion=Letter\n" << letter << setPaper(9)
+        << "Dest fm_photo media=iso_a4_210x297mm\n" << a4;
+    QTest::newRow("PageSize over media")
+        << QStringList{"media=na_letter_8.5x11in", "PageSize=A4"}
+        << "Dest fm_photo media=na_letter_8.5x11in PageSize=A4\n" << a4 << setPaper(1) << "Dest fm_photo media=na_letter_8.5x11in\n" << letter;
+    QTest::newRow("landscape")
+        << QStringList{"landscape"} << "Dest fm_photo landscape=true\n" << "256 889x1270 landscape one-sided" << turn(1)
+        << "Dest fm_photo orientation-requested=3\n" << small;
+    QTest::newRow("landscape=false over orientation-requested")
+        << QStringList{"nolandscape", "orientation-requested=4"}
+        << "Dest fm_photo landscape=false orientation-requested=4\n" << small << turn(2) << "Dest fm_photo orientation-requested=4\n" << "256 889x1270 landscape one-sided";
+    QTest::newRow("Duplex over the default")
+        << QStringList{"Duplex=DuplexNoTumble"} << "Dest fm_photo Duplex=DuplexNoTumble\n"
+        << "256 889x1270 portrait two-sided-long-edge" << oneSided << "Default fm_photo sides=one-sided\n" << small;
+    // Media that only CUPS's own matching takes: a tray alone (the size stays the queue's own), a PPD name in
+    // another case, the PPD's own name of a size.
+    QTest::newRow("media of a tray alone")
+        << QStringList{"media=Lower"} << "Dest fm_photo media=Lower\n" << small << setPaper(1)
+        << "Dest fm_photo media=na_letter_8.5x11in,Lower\n" << letter;
+    QTest::newRow("media in another case")
+        << QStringList{"media=a4"} << "Dest fm_photo media=a4\n" << a4 << setPaper(1)
+        << "Dest fm_photo media=na_letter_8.5x11in\n" << letter;
+    QTest::newRow("media of the PPD's own name")
+        << QStringList{"media=w288h432"} << "Dest fm_photo media=w288h432\n" << "256 1016x1524 portrait one-sided"
+        << setPaper(1) << "Dest fm_photo media=na_letter_8.5x11in\n" << letter;
+}
+
+void tst_printer::spellingsReadAsCupsAppliesThem()
+{
+    // The object reads what CUPS applies, and after a change that returned 1 CUPS applies what it reads back
+    // (Qt's print support, which takes the options as CUPS does, takes the same paper).
+    QFETCH(QStringList, stored);
+    QFETCH(Change, change);
+    QStringList arguments{QStringLiteral("-p"), photo};
+    for (const QString& option : stored)
+        arguments << QStringLiteral("-o") << option;
+    QVERIFY2(m_cups.run(QStringLiteral("lpoptions"), arguments), qPrintable(m_cups.error()));
+    QTEST(userOptions(), "written");
+
+    QTEST(settingsOf(photo), "before");
+    n_printer object;
+    QCOMPARE(change(object), QStringLiteral("1"));
+    QTEST(userOptions(), "after");
+    const QString read = settingsOf(photo);
+    QTEST(read, "readBack");
+    QCOMPARE(paperQtTakes(photo), read.section(QLatin1Char(' '), 1, 1));
+}
+
 void tst_printer::orientation_data()
 {
     QTest::addColumn<QVariant>("value");
@@ -746,6 +904,9 @@ void tst_printer::environmentDefaultOverrides_data()
                                                << "Default fm_beta\n";
     QTest::newRow("PRINTER lp names no printer") << QByteArray("PRINTER") << QByteArray("lp") << 1 << beta
                                                  << "Default fm_beta\n";
+    // Set but empty, either names no printer, and libcups then gives the user's programs no default at all.
+    QTest::newRow("LPDEST set but empty") << QByteArray("LPDEST") << QByteArray("") << 0 << "" << "";
+    QTest::newRow("PRINTER set but empty") << QByteArray("PRINTER") << QByteArray("") << 0 << "" << "";
 }
 
 void tst_printer::environmentDefaultOverrides()
@@ -766,6 +927,97 @@ void tst_printer::environmentDefaultOverrides()
     n_printer dialogs(platform);
     QCOMPARE(dialogs.of_printsetup(nullptr), result);
     QTEST(dialogs.of_getpbprinter(), "defaultAfter");
+}
+
+void tst_printer::ownDefaultKeptWhenTheEnvironmentNamesOne_data()
+{
+    QTest::addColumn<QByteArray>("variable");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QString>("before"); // the user's options file
+    QTest::addColumn<QString>("after");  // once a paper is set on another printer
+
+    // libcups marks the printer the environment names as the default (none, when the user's own Default line
+    // names it too) and writes that mark back as the user's Default line: the user's own line stays as it was.
+    QTest::newRow("LPDEST names another printer")
+        << QByteArray("LPDEST") << QByteArray("fm_beta") << "Default fm_alpha\n"
+        << "Default fm_alpha\nDest fm_photo media=iso_a4_210x297mm\n";
+    QTest::newRow("LPDEST names the stored default")
+        << QByteArray("LPDEST") << QByteArray("fm_beta") << "Default fm_beta\n"
+        << "Default fm_beta\nDest fm_photo media=iso_a4_210x297mm\n";
+    QTest::newRow("PRINTER names another printer")
+        << QByteArray("PRINTER") << QByteArray("fm_beta") << "Default fm_alpha sides=two-sided-long-edge\n"
+        << "Default fm_alpha sides=two-sided-long-edge\nDest fm_photo media=iso_a4_210x297mm\n";
+    QTest::newRow("LPDEST names a printer, no Default line")
+        << QByteArray("LPDEST") << QByteArray("fm_beta") << "Dest fm_alpha print-quality=5\n"
+        << "Dest fm_alpha print-quality=5\nDest fm_photo media=iso_a4_210x297mm\n";
+}
+
+void tst_printer::ownDefaultKeptWhenTheEnvironmentNamesOne()
+{
+    QFETCH(QByteArray, variable);
+    QFETCH(QByteArray, value);
+    QFETCH(QString, before);
+    writeUserOptions(before);
+    const EnvironmentVariable environment(variable.constData(), value);
+    n_printer object;
+    QCOMPARE(object.of_setpapersize(photo, n_printer::dmpaper_a4, 0, 0), 1);
+    QTEST(userOptions(), "after");
+    QCOMPARE(object.of_getpbprinter(), beta); // the environment's printer stays the one in effect
+}
+
+void tst_printer::dialogsStartOnThePrinterInEffect_data()
+{
+    QTest::addColumn<bool>("pageSetup");
+    QTest::newRow("print dialog") << false;
+    QTest::newRow("page setup") << true;
+}
+
+void tst_printer::dialogsStartOnThePrinterInEffect()
+{
+    // The environment and the user's own Default line name the same printer: libcups marks none as the default,
+    // yet that printer is the one in effect, and the dialogs start on it.
+    QFETCH(bool, pageSetup);
+    writeUserOptions(QStringLiteral("Default fm_beta\n"));
+    const EnvironmentVariable environment("LPDEST", "fm_beta");
+    QString shownOn;
+    const auto answer = acceptModalDialogLater([&shownOn](QWidget* modal) {
+        if (!modal->isVisible())
+            return false;
+        if (auto* dialog = qobject_cast<QPrintDialog*>(modal))
+            shownOn = dialog->printer()->printerName();
+        else if (auto* setup = qobject_cast<QPageSetupDialog*>(modal))
+            shownOn = setup->printer()->printerName();
+        return true;
+    });
+    n_printer object;
+    qint32 left = 0, right = 0, top = 0, bottom = 0;
+    const int result = pageSetup ? object.of_pagesetup(nullptr, left, right, top, bottom) : object.of_printsetup(nullptr);
+    QCOMPARE(shownOn, beta);
+    QCOMPARE(result, 1);
+    QCOMPARE(userOptions(), QStringLiteral("Default fm_beta\n"));
+}
+
+void tst_printer::failedDefaultLookupFailsTheRecord()
+{
+    // The scheduler goes away between the open and the record, and what takes its place closes every connection
+    // before answering: the default bit cannot be known, so the record is not read.
+    n_printer direct;
+    QCOMPARE(direct.of_setdefault(alpha), 1);
+    QCOMPARE(direct.of_getattribute(alpha), local | shared | isDefault);
+    TestPlatform platform;
+    std::optional<ClosingSocket> closing;
+    platform.afterOpen = [&] {
+        if (m_cups.stop())
+            closing.emplace(m_cups.socketPath());
+    };
+    n_printer object(platform);
+    const qint64 attributes = object.of_getattribute(alpha);
+    const bool replaced = closing && closing->isValid();
+    closing.reset();
+    QVERIFY2(m_cups.start(), qPrintable(m_cups.error()));
+    QVERIFY(replaced);
+    QCOMPARE(attributes, qint64(-1));
+    QCOMPARE(direct.of_getattribute(alpha), local | shared | isDefault);
 }
 
 void tst_printer::optionsFileAsTheToolWritesIt_data()
@@ -1199,7 +1451,125 @@ void tst_printer::realPageSetupDialogAccepted()
     QCOMPARE(orientation.toUInt(), n_printer::dmorient_landscape);
 }
 
-void tst_printer::frozenSchedulerEndsEveryCall_data()
+void tst_printer::switchedPrinterShowsAndKeepsItsSettings_data()
+{
+    QTest::addColumn<Touch>("touch");
+    QTest::addColumn<QString>("after"); // the user's options file once the dialog closed with OK
+
+    QTest::newRow("nothing touched")
+        << Touch([](QPrintDialog&) {})
+        << "Default fm_photo copies=4 media=na_letter_8.5x11in orientation-requested=4 sides=two-sided-short-edge\n";
+    QTest::newRow("copies changed") << Touch([](QPrintDialog& dialog) {
+        dialog.findChild<QSpinBox*>(QStringLiteral("copies"))->setValue(2);
+    }) << "Default fm_photo copies=2 media=na_letter_8.5x11in orientation-requested=4 sides=two-sided-short-edge\n";
+    QTest::newRow("duplex turned off") << Touch([](QPrintDialog& dialog) {
+        dialog.findChild<QRadioButton*>(QStringLiteral("noDuplex"))->click();
+    }) << "Default fm_photo copies=4 media=na_letter_8.5x11in orientation-requested=4 sides=one-sided\n";
+}
+
+void tst_printer::switchedPrinterShowsAndKeepsItsSettings()
+{
+    // The dialog opens on another printer; the printer chosen in it shows its stored settings, and OK stores only
+    // what the user changed.
+    QFETCH(Touch, touch);
+    writeUserOptions(QStringLiteral("Default fm_alpha\nDest fm_photo copies=4 media=na_letter_8.5x11in "
+                                    "orientation-requested=4 sides=two-sided-short-edge\n"));
+    int shownCopies = 0;
+    QPrinter::DuplexMode shownDuplex = QPrinter::DuplexNone;
+    QPageLayout shownLayout;
+    const auto answer = acceptModalDialogLater([&](QWidget* modal) {
+        QPrintDialog* dialog = shownPrintDialog(modal);
+        if (!dialog)
+            return false;
+        auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+        printers->setCurrentIndex(printers->findText(photo));
+        shownCopies = dialog->findChild<QSpinBox*>(QStringLiteral("copies"))->value();
+        shownDuplex = dialog->findChild<QRadioButton*>(QStringLiteral("duplexShort"))->isChecked()
+            ? QPrinter::DuplexShortSide
+            : QPrinter::DuplexNone;
+        shownLayout = dialog->printer()->pageLayout();
+        touch(*dialog);
+        return true;
+    });
+    n_printer object;
+    QCOMPARE(object.of_printsetup(nullptr), 1);
+    QCOMPARE(shownCopies, 4);
+    QCOMPARE(shownDuplex, QPrinter::DuplexShortSide);
+    QCOMPARE(shownLayout.pageSize().id(), QPageSize::Letter);
+    QCOMPARE(shownLayout.orientation(), QPageLayout::Landscape);
+    QTEST(userOptions(), "after");
+}
+
+void tst_printer::dialogsOfferOnlyWhatIsStored()
+{
+    // The print dialog offers the printer, copies, collation, duplex, and under Properties the paper and the
+    // orientation; each of them is stored. It does not offer what would not be: the page order and page set, the
+    // Properties' job options and the driver's own options (paper source, colour mode), pages per sheet and
+    // margins (the caller gets none).
+    n_printer object;
+    QCOMPARE(object.of_setdefault(photo), 1);
+    QStringList offered;
+    bool propertiesDone = false;
+    QTimer timer;
+    timer.setInterval(50);
+    const QDeadlineTimer deadline(20000);
+    connect(&timer, &QTimer::timeout, this, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (!modal || !modal->isVisible() || deadline.hasExpired()) {
+            if (deadline.hasExpired() && modal)
+                QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
+            return;
+        }
+        if (QPrintDialog* dialog = shownPrintDialog(modal)) {
+            if (propertiesDone) {
+                timer.stop();
+                QMetaObject::invokeMethod(dialog, "accept", Qt::QueuedConnection);
+                return;
+            }
+            // Its options pane starts folded away: taken out is what is hidden itself.
+            for (const char* name : {"copies", "collate", "duplexLong", "reverse", "pageSetCombo", "colorMode"})
+                if (const auto* widget = dialog->findChild<QWidget*>(QLatin1String(name)); widget && !widget->isHidden())
+                    offered << QLatin1String(name);
+            QMetaObject::invokeMethod(dialog->findChild<QPushButton*>(QStringLiteral("properties")), "click",
+                                      Qt::QueuedConnection);
+            return;
+        }
+        // The Properties, opened from the print dialog.
+        if (auto* tabs = modal->findChild<QTabWidget*>(QStringLiteral("tabs")))
+            for (int i = 0; i < tabs->count(); ++i)
+                if (tabs->isTabVisible(i))
+                    offered << tabs->tabText(i);
+        for (const char* name : {"pageSizeCombo", "landscape", "topMargin", "pagesPerSheetCombo"})
+            if (const auto* widget = modal->findChild<QWidget*>(QLatin1String(name)); widget && widget->isVisibleTo(modal))
+                offered << QLatin1String(name);
+        auto* sizes = modal->findChild<QComboBox*>(QStringLiteral("pageSizeCombo"));
+        sizes->setCurrentIndex(sizes->findText(QStringLiteral("US Letter")));
+        modal->findChild<QRadioButton*>(QStringLiteral("landscape"))->click();
+        propertiesDone = true;
+        QMetaObject::invokeMethod(modal, "accept", Qt::QueuedConnection);
+    });
+    timer.start();
+    QCOMPARE(object.of_printsetup(nullptr), 1);
+    QCOMPARE(offered, (QStringList{"copies", "collate", "duplexLong", "Page", "pageSizeCombo", "landscape"}));
+    QCOMPARE(userOptions(), QStringLiteral("Default fm_photo media=na_letter_8.5x11in orientation-requested=4\n"));
+
+    // Page setup returns its margins, but stores no pages per sheet.
+    QStringList setupOffers;
+    const auto answer = acceptModalDialogLater([&setupOffers](QWidget* modal) {
+        auto* dialog = qobject_cast<QPageSetupDialog*>(modal);
+        if (!dialog || !dialog->isVisible())
+            return false;
+        for (const char* name : {"pageSizeCombo", "landscape", "topMargin", "pagesPerSheetCombo"})
+            if (const auto* widget = dialog->findChild<QWidget*>(QLatin1String(name)); widget && widget->isVisible())
+                setupOffers << QLatin1String(name);
+        return true;
+    });
+    qint32 left = 0, right = 0, top = 0, bottom = 0;
+    QCOMPARE(object.of_pagesetup(nullptr, left, right, top, bottom), 1);
+    QCOMPARE(setupOffers, (QStringList{"pageSizeCombo", "landscape", "topMargin"}));
+}
+
+void tst_printer::silentSchedulerEndsEveryCall_data()
 {
     QTest::addColumn<Change>("call");
     QTest::addColumn<Freeze>("freeze");
@@ -1239,47 +1609,65 @@ void tst_printer::frozenSchedulerEndsEveryCall_data()
     QTest::newRow("set paper, frozen after the open") << setPaper << Freeze::afterTheOpen << "-1";
     QTest::newRow("set paper, frozen before it is stored") << setPaper << Freeze::afterTheSettingsRead << "-1";
     QTest::newRow("set default, frozen after the open") << setDefault << Freeze::afterTheOpen << "-1";
+    // CUPS_SERVER=host:port of a server behind a firewall that drops connection attempts: libcups alone waits
+    // 30 s for each connection.
+    QTest::newRow("printer list, address drops connections") << list << Freeze::unreachable << "-1kept";
+    QTest::newRow("driver name, address drops connections") << driver << Freeze::unreachable << "";
+    QTest::newRow("attributes, address drops connections") << attributes << Freeze::unreachable << "-1";
+    QTest::newRow("paper, address drops connections") << paper << Freeze::unreachable << "-1";
+    QTest::newRow("set paper, address drops connections") << setPaper << Freeze::unreachable << "-1";
+    QTest::newRow("set default, address drops connections") << setDefault << Freeze::unreachable << "-1";
+    QTest::newRow("default printer, address drops connections") << defaultName << Freeze::unreachable << "";
+    QTest::newRow("device context, address drops connections") << direct << Freeze::unreachable << "-1";
 }
 
-void tst_printer::frozenSchedulerEndsEveryCall()
+void tst_printer::silentSchedulerEndsEveryCall()
 {
-    // Every call ends with its failure value, its time bounded, and writes nothing.
+    // Every call ends with its failure value within its time, and writes nothing.
     QFETCH(Change, call);
     QFETCH(Freeze, freeze);
     writeUserOptions(handWritten);
     std::optional<CupsScheduler::Frozen> frozen;
+    std::optional<UnreachableScheduler> unreachable;
     TestPlatform platform;
     if (freeze == Freeze::beforeTheCall)
         frozen.emplace(m_cups);
+    else if (freeze == Freeze::unreachable)
+        QVERIFY(unreachable.emplace(m_cups).isValid());
     else
         (freeze == Freeze::afterTheOpen ? platform.afterOpen : platform.afterDocumentRead) = [&] { frozen.emplace(m_cups); };
     n_printer object(platform);
     QElapsedTimer clock;
     clock.start();
     const QString result = call(object);
-    qInfo("%s: %lld ms", QTest::currentDataTag(), qint64(clock.elapsed()));
-    QVERIFY(frozen.has_value());
+    const qint64 elapsed = clock.elapsed();
+    qInfo("%s: %lld ms", QTest::currentDataTag(), elapsed);
+    QVERIFY(frozen.has_value() || unreachable.has_value());
     frozen.reset();
+    unreachable.reset();
 
+    QVERIFY2(elapsed <= answer_bound_ms, qPrintable(QString::number(elapsed)));
     QTEST(result, "result");
     QCOMPARE(userOptions(), handWritten);
     QCOMPARE(object.of_getdrivername(alpha), generic); // the scheduler answers again
 }
 
-void tst_printer::frozenSchedulerOpensNoDialog_data()
+void tst_printer::silentSchedulerOpensNoDialog_data()
 {
     QTest::addColumn<bool>("pageSetup");
     QTest::addColumn<Freeze>("freeze");
     QTest::newRow("print dialog, frozen before") << false << Freeze::beforeTheCall;
     QTest::newRow("print dialog, frozen while Qt builds it") << false << Freeze::afterTheSettingsRead;
+    QTest::newRow("print dialog, address drops connections") << false << Freeze::unreachable;
     QTest::newRow("page setup, frozen before") << true << Freeze::beforeTheCall;
     QTest::newRow("page setup, frozen while Qt builds it") << true << Freeze::afterTheSettingsRead;
+    QTest::newRow("page setup, address drops connections") << true << Freeze::unreachable;
 }
 
-void tst_printer::frozenSchedulerOpensNoDialog()
+void tst_printer::silentSchedulerOpensNoDialog()
 {
     // A dialog against a scheduler that does not answer would hang in Qt's own requests or show nothing
-    // usable: the call ends with failure instead, and nothing is shown or stored.
+    // usable: the call ends with failure instead, within its time, and nothing is shown or stored.
     QFETCH(bool, pageSetup);
     QFETCH(Freeze, freeze);
     n_printer direct;
@@ -1289,9 +1677,12 @@ void tst_printer::frozenSchedulerOpensNoDialog()
     bool shown = false;
     const auto answer = acceptModalDialogLater([&shown](QWidget*) { return shown = true; });
     std::optional<CupsScheduler::Frozen> frozen;
+    std::optional<UnreachableScheduler> unreachable;
     TestPlatform platform;
     if (freeze == Freeze::beforeTheCall)
         frozen.emplace(m_cups);
+    else if (freeze == Freeze::unreachable)
+        QVERIFY(unreachable.emplace(m_cups).isValid());
     else
         platform.afterDocumentRead = [&] { frozen.emplace(m_cups); };
     n_printer object(platform);
@@ -1299,14 +1690,69 @@ void tst_printer::frozenSchedulerOpensNoDialog()
     QElapsedTimer clock;
     clock.start();
     const int result = pageSetup ? object.of_pagesetup(nullptr, left, right, top, bottom) : object.of_printsetup(nullptr);
-    qInfo("%s: %lld ms", QTest::currentDataTag(), qint64(clock.elapsed()));
-    QVERIFY(frozen.has_value());
+    const qint64 elapsed = clock.elapsed();
+    qInfo("%s: %lld ms", QTest::currentDataTag(), elapsed);
+    QVERIFY(frozen.has_value() || unreachable.has_value());
     frozen.reset();
+    unreachable.reset();
 
+    QVERIFY2(elapsed <= answer_bound_ms, qPrintable(QString::number(elapsed)));
     QCOMPARE(result, -1);
     QVERIFY(!shown);
     QCOMPARE(std::tuple(left, right, top, bottom), std::tuple(11, 12, 13, 14));
     QCOMPARE(userOptions(), before);
+}
+
+void tst_printer::dialogStepsEndWhenTheSchedulerFreezes_data()
+{
+    QTest::addColumn<bool>("pageSetup");
+    QTest::addColumn<QString>("switchTo"); // the printer chosen in the dialog once the scheduler is frozen
+    QTest::newRow("print dialog, OK") << false << QString();
+    QTest::newRow("print dialog, another printer chosen, OK") << false << photo;
+    QTest::newRow("page setup, OK") << true << QString();
+}
+
+void tst_printer::dialogStepsEndWhenTheSchedulerFreezes()
+{
+    // The scheduler stops answering while a dialog is open: choosing another printer ends within its time, and
+    // so does OK with all the work after it; nothing is stored, and OK reports the choice not applied.
+    QFETCH(bool, pageSetup);
+    QFETCH(QString, switchTo);
+    n_printer object;
+    QCOMPARE(object.of_setdefault(alpha), 1);
+    const QString before = userOptions();
+
+    std::optional<CupsScheduler::Frozen> frozen;
+    qint64 switchMs = 0;
+    QElapsedTimer okClock;
+    const auto answer = acceptModalDialogLater([&](QWidget* modal) {
+        if (!modal->isVisible())
+            return false;
+        frozen.emplace(m_cups);
+        if (!switchTo.isEmpty()) {
+            auto* printers = modal->findChild<QComboBox*>(QStringLiteral("printers"));
+            if (!printers)
+                return false;
+            QElapsedTimer clock;
+            clock.start();
+            printers->setCurrentIndex(printers->findText(switchTo));
+            switchMs = clock.elapsed();
+        }
+        okClock.start();
+        return true;
+    });
+    qint32 left = 0, right = 0, top = 0, bottom = 0;
+    const int result = pageSetup ? object.of_pagesetup(nullptr, left, right, top, bottom) : object.of_printsetup(nullptr);
+    const qint64 okMs = okClock.isValid() ? okClock.elapsed() : -1;
+    qInfo("%s: switch %lld ms, OK %lld ms", QTest::currentDataTag(), switchMs, okMs);
+    QVERIFY(frozen.has_value());
+    frozen.reset();
+
+    QVERIFY2(switchMs <= answer_bound_ms, qPrintable(QString::number(switchMs)));
+    QVERIFY2(okMs >= 0 && okMs <= answer_bound_ms, qPrintable(QString::number(okMs)));
+    QCOMPARE(result, n_printer::dialog_not_applied);
+    QCOMPARE(userOptions(), before);
+    QCOMPARE(object.of_getpbprinter(), alpha); // the scheduler answers again
 }
 
 void tst_printer::emptySpoolerListsNothing()
