@@ -6,6 +6,7 @@
 //   worst_height <ms>   the same for the largest height the edit admits, 999999.99
 // Each figure is the median of many calls, the lookups interleaved call by call.
 //   bench_score RUNS DATABASE   (year 1's settings row must exist)
+#include "common/data_source.h"
 #include "common/weight_limits.h"
 #include "runtime/fonts.h"
 #include "runtime/transaction.h"
@@ -125,9 +126,7 @@ int main(int argc, char *argv[])
     score::registerWindows();
 
     rt::Transaction &sqlca = rt::sqlca();
-    sqlca.DBMS = QStringLiteral("ODBC");
-    sqlca.AutoCommit = false;
-    sqlca.DBParm = QStringLiteral("ConnectString='DSN=vemka;PWD=pelvok3864'");
+    common::useProgramDataSource(sqlca);
     if (sqlca.connect() != 0) {
         std::fprintf(stderr, "bench_score: %s\n", qPrintable(sqlca.SQLErrText));
         return 1;
