@@ -5,6 +5,7 @@
 #include "printer/cups_budget.h"
 #include "printer/cups_dests.h"
 #include "printer/cups_devmode.h"
+#include "printer/cups_media.h"
 #include "printer/cups_platform.h"
 #include "printer/n_printer.h"
 
@@ -42,19 +43,12 @@ namespace {
 using c = n_printer;
 using namespace devmode;
 
-// Qt keeps a user size in whole points: sizes within a point of each other are one size.
-bool samePaperInPoints(std::uint16_t tenthsMm, std::uint16_t otherTenthsMm)
-{
-    constexpr double points_per_mm = 72.0 / 25.4;
-    return std::abs(tenthsMm - otherTenthsMm) / 10.0 * points_per_mm < 1.0;
-}
-
 bool samePaper(const DevMode& a, const DevMode& b)
 {
     return a.dmPaperSize == b.dmPaperSize
         && (a.dmPaperSize != c::dmpaper_user
-            || (samePaperInPoints(a.dmPaperWidth, b.dmPaperWidth)
-                && samePaperInPoints(a.dmPaperLength, b.dmPaperLength)));
+            || (withinAPoint(a.dmPaperWidth * 10, b.dmPaperWidth * 10)
+                && withinAPoint(a.dmPaperLength * 10, b.dmPaperLength * 10)));
 }
 
 constexpr QPrinter::DuplexMode duplex_modes[] = {QPrinter::DuplexNone, QPrinter::DuplexLongSide,
