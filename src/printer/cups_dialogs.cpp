@@ -5,6 +5,7 @@
 #include "printer/cups_budget.h"
 #include "printer/cups_dests.h"
 #include "printer/cups_devmode.h"
+#include "printer/cups_media.h"
 #include "printer/cups_platform.h"
 #include "printer/n_printer.h"
 
@@ -34,7 +35,14 @@ struct CupsPlatform::Shown {
     DevMode shown;                  // the stored settings as the dialog holds them
     QString driver;
     QString port;
-    bool isDefault = false;
+};
+
+template <class Dialog>
+struct CupsPlatform::DialogOn {
+    QString defaultName; // the default printer in effect; empty when there is none
+    Shown shown;
+    std::unique_ptr<QPrinter> printer;
+    std::unique_ptr<Dialog> dialog; // destroyed before the printer it works on
 };
 
 namespace {
@@ -42,19 +50,12 @@ namespace {
 using c = n_printer;
 using namespace devmode;
 
-// Qt keeps a user size in whole points: sizes within a point of each other are one size.
-bool samePaperInPoints(std::uint16_t tenthsMm, std::uint16_t otherTenthsMm)
-{
-    constexpr double points_per_mm = 72.0 / 25.4;
-    return std::abs(tenthsMm - otherTenthsMm) / 10.0 * points_per_mm < 1.0;
-}
-
 bool samePaper(const DevMode& a, const DevMode& b)
 {
     return a.dmPaperSize == b.dmPaperSize
         && (a.dmPaperSize != c::dmpaper_user
-            || (samePaperInPoints(a.dmPaperWidth, b.dmPaperWidth)
-                && samePaperInPoints(a.dmPaperLength, b.dmPaperLength)));
+            || (withinAPoint(a.dmPaperWidth * 10, b.dmPaperWidth * 10)
+                && withinAPoint(a.dmPaperLength * 10, b.dmPaperLength * 10)));
 }
 
 constexpr QPrinter::DuplexMode duplex_modes[] = {QPrinter::DuplexNone, QPrinter::DuplexLongSide,
@@ -196,7 +197,7 @@ private:
 
 } // namespace
 
-CupsPlatform::Shown CupsPlatform::shownFor(const QString& name, const std::optional<QString>& defaultName)
+CupsPlatform::Shown CupsPlatform::shownFor(const QString& name)
 {
     const PlatformCall call(*this);
     Shown shown;
@@ -213,36 +214,40 @@ CupsPlatform::Shown CupsPlatform::shownFor(const QString& name, const std::optio
     shown.read = true;
     shown.driver = info->driverName;
     shown.port = info->portName;
-    shown.isDefault = defaultName && sameName(*defaultName, name);
     return shown;
 }
 
-std::unique_ptr<QPrinter> CupsPlatform::setUpDialog(const QString& defaultName, Shown& shown,
-                                                    const std::function<void(QPrinter&)>& makeDialog)
+template <class Dialog>
+bool CupsPlatform::setUpDialog(DialogOn<Dialog>& on, QWidget* owner)
 {
+    const auto defaultName = defaultPrinterName();
+    if (!defaultName)
+        return false;
+    on.defaultName = *defaultName;
     // The printer's settings are read before Qt asks libcups for anything: a scheduler that does not answer is
     // cut off before Qt's requests, which then fail at once.
-    if (!defaultName.isEmpty())
-        shown = shownFor(defaultName, defaultName);
+    if (!on.defaultName.isEmpty())
+        on.shown = shownFor(on.defaultName);
     if (timeSpent())
-        return nullptr;
+        return false;
 
     // Qt starts on the printer that libcups marks as the default, and on the first printer when libcups marks
     // none (as when the environment and the user's own Default line name the same printer).
-    auto printer = std::make_unique<QPrinter>();
-    if (!defaultName.isEmpty() && !sameName(printer->printerName(), defaultName))
-        printer->setPrinterName(defaultName);
-    if (!sameName(printer->printerName(), shown.name))
-        shown = shownFor(printer->printerName(), defaultName);
+    on.printer = std::make_unique<QPrinter>();
+    QPrinter& printer = *on.printer;
+    if (!on.defaultName.isEmpty() && !sameName(printer.printerName(), on.defaultName))
+        printer.setPrinterName(on.defaultName);
+    if (!sameName(printer.printerName(), on.shown.name))
+        on.shown = shownFor(printer.printerName());
     if (timeSpent())
-        return nullptr;
-    if (shown.read && shown.stored)
-        startFrom(*printer, *shown.stored);
-    makeDialog(*printer);
+        return false;
+    if (on.shown.read && on.shown.stored)
+        startFrom(printer, *on.shown.stored);
+    on.dialog = std::make_unique<Dialog>(&printer, owner);
     if (timeSpent())
-        return nullptr;
-    shown.shown = heldBy(*printer);
-    return printer;
+        return false;
+    on.shown.shown = heldBy(printer);
+    return true;
 }
 
 bool CupsPlatform::runDialog(QDialog& dialog)
@@ -258,14 +263,14 @@ namespace {
 
 // The dialog's choice: the chosen printer's stored settings with what the user changed, and its device names;
 // nothing when the printer's settings could not be read.
-void takeChoice(const QPrinter& printer, const CupsPlatform::Shown& shown, std::optional<DevMode>& devMode,
-                std::optional<QByteArray>& devNames)
+void takeChoice(const QPrinter& printer, const CupsPlatform::Shown& shown, const QString& defaultName,
+                std::optional<DevMode>& devMode, std::optional<QByteArray>& devNames)
 {
     if (printer.printerName().isEmpty() || !sameName(printer.printerName(), shown.name) || !shown.read)
         return; // a file output, or a printer whose settings did not come
     const DevMode chosen = heldBy(printer);
     devMode = shown.stored ? changedByTheUser(*shown.stored, shown.shown, chosen) : chosen;
-    devNames = makeDevNames(shown.driver, shown.name, shown.port, shown.isDefault);
+    devNames = makeDevNames(shown.driver, shown.name, shown.port, sameName(defaultName, shown.name));
 }
 
 } // namespace
@@ -274,77 +279,64 @@ bool CupsPlatform::printDlg(PrintDlg& record)
 {
     // One time for setting the dialog up, then one for each step of it while it is open.
     const PlatformCall call(*this);
-    const auto defaultName = defaultPrinterName();
-    if (!defaultName)
+    DialogOn<QPrintDialog> on;
+    if (!setUpDialog(on, record.hwndOwner))
         return false;
-    Shown shown;
-    std::unique_ptr<QPrinter> printer;
-    std::unique_ptr<QPrintDialog> dialog;
-    printer = setUpDialog(*defaultName, shown, [&](QPrinter& made) {
-        dialog = std::make_unique<QPrintDialog>(&made, record.hwndOwner);
-        if (record.flags & c::pd_noselection)
-            dialog->setOption(QAbstractPrintDialog::PrintSelection, false);
-        if (record.flags & c::pd_nopagenums) {
-            dialog->setOption(QAbstractPrintDialog::PrintPageRange, false);
-            dialog->setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-        }
-        if (record.flags & c::pd_disableprinttofile)
-            dialog->setOption(QAbstractPrintDialog::PrintToFile, false);
-    });
-    if (!printer)
-        return false;
-    const StoredChoicesOnly storedChoicesOnly(*dialog);
+    QPrintDialog& dialog = *on.dialog;
+    QPrinter& printer = *on.printer;
+    if (record.flags & c::pd_noselection)
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    if (record.flags & c::pd_nopagenums) {
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+        dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    }
+    if (record.flags & c::pd_disableprinttofile)
+        dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
+    const StoredChoicesOnly storedChoicesOnly(dialog);
 
     // Qt's own handling of another printer makes its print device, with requests to the scheduler. The printer's
     // stored settings are read first (a scheduler that does not answer is cut off before Qt asks it), and shown
     // once Qt has set the dialog up for the printer.
-    auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
-    auto* printWidget = dialog->findChild<QWidget*>(QStringLiteral("QPrintWidget"));
+    auto* printers = dialog.findChild<QComboBox*>(QStringLiteral("printers"));
+    auto* printWidget = dialog.findChild<QWidget*>(QStringLiteral("QPrintWidget"));
     if (printers && printWidget) {
         QObject::disconnect(printers, &QComboBox::currentIndexChanged, printWidget, nullptr);
         QObject::connect(printers, &QComboBox::currentIndexChanged, printWidget, [&, printers, printWidget](int index) {
             if (index < 0)
                 return;
-            Shown next = shownFor(printers->itemText(index), defaultName);
+            Shown next = shownFor(printers->itemText(index));
             QMetaObject::invokeMethod(printWidget, "_q_printerChanged", Qt::DirectConnection, Q_ARG(int, index));
             if (next.read && next.stored) {
-                startFrom(*printer, *next.stored);
-                showOptions(*dialog, *printer);
+                startFrom(printer, *next.stored);
+                showOptions(dialog, printer);
             }
-            next.shown = heldBy(*printer);
-            shown = next;
+            next.shown = heldBy(printer);
+            on.shown = next;
         });
     }
 
-    if (!runDialog(*dialog))
+    if (!runDialog(dialog))
         return false;
-    takeChoice(*printer, shown, record.hDevMode, record.hDevNames);
+    takeChoice(printer, on.shown, on.defaultName, record.hDevMode, record.hDevNames);
     return true;
 }
 
 bool CupsPlatform::pageSetupDlg(PageSetupDlg& record)
 {
     const PlatformCall call(*this);
-    const auto defaultName = defaultPrinterName();
-    if (!defaultName)
+    DialogOn<QPageSetupDialog> on;
+    if (!setUpDialog(on, record.hwndOwner))
         return false;
-    Shown shown;
-    std::unique_ptr<QPrinter> printer;
-    std::unique_ptr<QPageSetupDialog> dialog;
-    printer = setUpDialog(*defaultName, shown, [&](QPrinter& made) {
-        dialog = std::make_unique<QPageSetupDialog>(&made, record.hwndOwner);
-    });
-    if (!printer)
+    offerStoredPageSettings(*on.dialog, true);
+    if (!runDialog(*on.dialog))
         return false;
-    offerStoredPageSettings(*dialog, true);
-    if (!runDialog(*dialog))
-        return false;
-    takeChoice(*printer, shown, record.hDevMode, record.hDevNames);
+    const QPrinter& printer = *on.printer;
+    takeChoice(printer, on.shown, on.defaultName, record.hDevMode, record.hDevNames);
     QMarginsF margins;
     if (record.flags & c::psd_inhundredthsofmillimeters)
-        margins = printer->pageLayout().margins(QPageLayout::Millimeter) * 100.0;
+        margins = printer.pageLayout().margins(QPageLayout::Millimeter) * 100.0;
     else if (record.flags & c::psd_inthousandthsofinches)
-        margins = printer->pageLayout().margins(QPageLayout::Inch) * 1000.0;
+        margins = printer.pageLayout().margins(QPageLayout::Inch) * 1000.0;
     record.rtMargin.left = std::int32_t(std::lround(margins.left()));
     record.rtMargin.top = std::int32_t(std::lround(margins.top()));
     record.rtMargin.right = std::int32_t(std::lround(margins.right()));

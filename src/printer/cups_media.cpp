@@ -23,12 +23,6 @@ using c = n_printer;
 
 constexpr double hmm_per_point = 2540.0 / 72.0; // hundredths of a millimetre
 
-// Sizes within a point of each other are one size: CUPS applies a user size in whole points.
-bool withinAPoint(int hmm, int otherHmm)
-{
-    return std::abs(hmm - otherHmm) < hmm_per_point;
-}
-
 std::optional<Paper> paperOfPwg(const pwg_media_t* pwg, bool custom)
 {
     if (!pwg || pwg->width <= 0 || pwg->length <= 0)
@@ -68,6 +62,11 @@ std::optional<Paper> paperOfMedia(const QString& media)
     if (!pwg)
         pwg = pwgMediaForPPD(name.constData());
     return paperOfPwg(pwg, media.startsWith(QLatin1String("custom_")));
+}
+
+bool withinAPoint(int hundredthsMm, int otherHundredthsMm)
+{
+    return std::abs(hundredthsMm - otherHundredthsMm) < hmm_per_point;
 }
 
 std::optional<Paper> paperOfMediaOption(const QString& option)

@@ -27,6 +27,9 @@ std::optional<Paper> paperOfMedia(const QString& media);
 // ("A4,Upper"); nullopt when none of them names a size.
 std::optional<Paper> paperOfMediaOption(const QString& option);
 
+// Sizes within a point of each other are one size: CUPS applies a user size, and Qt keeps one, in whole points.
+bool withinAPoint(int hundredthsMm, int otherHundredthsMm);
+
 // The media option with its size replaced and its source or type keywords kept; namesSize tells the size.
 QString withSize(const QString& mediaOption, const QString& size, const std::function<bool(const QString&)>& namesSize);
 

@@ -7,11 +7,9 @@
 
 #include <cups/http.h>
 
-#include <functional>
 #include <memory>
 
 class QDialog;
-class QPrinter;
 
 namespace printer {
 
@@ -43,6 +41,10 @@ public:
     struct Shown;
 
 private:
+    // A dialog on a printer of its own, and what it shows.
+    template <class Dialog>
+    struct DialogOn;
+
     // The scheduler connection of the current call; null when the scheduler cannot be reached or the call's
     // time is spent.
     http_t* connection();
@@ -50,12 +52,12 @@ private:
     // The name of the default printer in effect (empty when there is none); nullopt when it cannot be asked for.
     std::optional<QString> defaultPrinterName();
     // Reads what a dialog shows for the printer: its stored settings and device names.
-    Shown shownFor(const QString& name, const std::optional<QString>& defaultName);
-    // Makes a dialog's printer on the default printer in effect (defaultName), started on its stored settings
-    // (given back in shown), and has makeDialog build the dialog on it; null (nothing to show) when the scheduler
-    // did not answer in time. The time of the current call bounds the requests libcups makes for Qt too.
-    std::unique_ptr<QPrinter> setUpDialog(const QString& defaultName, Shown& shown,
-                                          const std::function<void(QPrinter&)>& makeDialog);
+    Shown shownFor(const QString& name);
+    // Makes the dialog and its printer on the default printer in effect, started on its stored settings; false
+    // (nothing to show) when the scheduler did not answer in time. The time of the current call bounds the
+    // requests libcups makes for Qt too.
+    template <class Dialog>
+    bool setUpDialog(DialogOn<Dialog>& on, QWidget* owner);
     // Shows the dialog, each step of it within a time of its own; true on OK.
     bool runDialog(QDialog& dialog);
 

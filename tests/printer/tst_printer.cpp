@@ -171,6 +171,41 @@ private:
     QByteArray m_socket;
 };
 
+// Silences the scheduler as a row says: frozen before the call or once the platform has opened the printer or
+// read its settings, or out of reach behind an address that drops connection attempts. It answers again when
+// this ends.
+class Silence {
+public:
+    Silence(CupsScheduler& scheduler, Freeze freeze, TestPlatform& platform)
+        : m_scheduler(scheduler)
+    {
+        if (freeze == Freeze::beforeTheCall)
+            m_frozen.emplace(scheduler);
+        else if (freeze == Freeze::unreachable)
+            m_unreachable.emplace(scheduler);
+        else
+            (freeze == Freeze::afterTheOpen ? platform.afterOpen : platform.afterDocumentRead) = [this] {
+                m_frozen.emplace(m_scheduler);
+            };
+    }
+    Silence(const Silence&) = delete;
+    Silence& operator=(const Silence&) = delete;
+
+    // False when no address that drops connection attempts could be made.
+    bool isValid() const { return !m_unreachable || m_unreachable->isValid(); }
+    bool happened() const { return m_frozen || m_unreachable; }
+    void end()
+    {
+        m_frozen.reset();
+        m_unreachable.reset();
+    }
+
+private:
+    CupsScheduler& m_scheduler;
+    std::optional<CupsScheduler::Frozen> m_frozen;
+    std::optional<UnreachableScheduler> m_unreachable;
+};
+
 // Every call and dialog step against a scheduler that does not answer ends within this time.
 constexpr qint64 answer_bound_ms = 5000;
 
@@ -216,6 +251,16 @@ QPrintDialog* shownPrintDialog(QWidget* modal)
 {
     auto* dialog = qobject_cast<QPrintDialog*>(modal);
     return dialog && dialog->isVisible() ? dialog : nullptr;
+}
+
+// The page settings a dialog offers, of the paper, the orientation, the margins and pages per sheet.
+QStringList pageSettingsOffered(const QWidget& dialog)
+{
+    QStringList offered;
+    for (const char* name : {"pageSizeCombo", "landscape", "topMargin", "pagesPerSheetCombo"})
+        if (const auto* widget = dialog.findChild<QWidget*>(QLatin1String(name)); widget && widget->isVisibleTo(&dialog))
+            offered << QLatin1String(name);
+    return offered;
 }
 
 } // namespace
@@ -722,13 +767,15 @@ void tst_printer::spellingsReadAsCupsAppliesThem_data()
         << "Dest fm_photo media=iso_a4_210x297mm\n" << a4;
     QTest::newRow("PageSize over media")
         << QStringList{"media=na_letter_8.5x11in", "PageSize=A4"}
-        << "Dest fm_photo media=na_letter_8.5x11in PageSize=A4\n" << a4 << setPaper(1) << "Dest fm_photo media=na_letter_8.5x11in\n" << letter;
+        << "Dest fm_photo media=na_letter_8.5x11in PageSize=A4\n" << a4 << setPaper(1)
+        << "Dest fm_photo media=na_letter_8.5x11in\n" << letter;
     QTest::newRow("landscape")
         << QStringList{"landscape"} << "Dest fm_photo landscape=true\n" << "256 889x1270 landscape one-sided" << turn(1)
         << "Dest fm_photo orientation-requested=3\n" << small;
     QTest::newRow("landscape=false over orientation-requested")
         << QStringList{"nolandscape", "orientation-requested=4"}
-        << "Dest fm_photo landscape=false orientation-requested=4\n" << small << turn(2) << "Dest fm_photo orientation-requested=4\n" << "256 889x1270 landscape one-sided";
+        << "Dest fm_photo landscape=false orientation-requested=4\n" << small << turn(2)
+        << "Dest fm_photo orientation-requested=4\n" << "256 889x1270 landscape one-sided";
     QTest::newRow("Duplex over the default")
         << QStringList{"Duplex=DuplexNoTumble"} << "Dest fm_photo Duplex=DuplexNoTumble\n"
         << "256 889x1270 portrait two-sided-long-edge" << oneSided << "Default fm_photo sides=one-sided\n" << small;
@@ -1539,9 +1586,7 @@ void tst_printer::dialogsOfferOnlyWhatIsStored()
             for (int i = 0; i < tabs->count(); ++i)
                 if (tabs->isTabVisible(i))
                     offered << tabs->tabText(i);
-        for (const char* name : {"pageSizeCombo", "landscape", "topMargin", "pagesPerSheetCombo"})
-            if (const auto* widget = modal->findChild<QWidget*>(QLatin1String(name)); widget && widget->isVisibleTo(modal))
-                offered << QLatin1String(name);
+        offered << pageSettingsOffered(*modal);
         auto* sizes = modal->findChild<QComboBox*>(QStringLiteral("pageSizeCombo"));
         sizes->setCurrentIndex(sizes->findText(QStringLiteral("US Letter")));
         modal->findChild<QRadioButton*>(QStringLiteral("landscape"))->click();
@@ -1559,9 +1604,7 @@ void tst_printer::dialogsOfferOnlyWhatIsStored()
         auto* dialog = qobject_cast<QPageSetupDialog*>(modal);
         if (!dialog || !dialog->isVisible())
             return false;
-        for (const char* name : {"pageSizeCombo", "landscape", "topMargin", "pagesPerSheetCombo"})
-            if (const auto* widget = dialog->findChild<QWidget*>(QLatin1String(name)); widget && widget->isVisible())
-                setupOffers << QLatin1String(name);
+        setupOffers = pageSettingsOffered(*dialog);
         return true;
     });
     qint32 left = 0, right = 0, top = 0, bottom = 0;
@@ -1627,24 +1670,17 @@ void tst_printer::silentSchedulerEndsEveryCall()
     QFETCH(Change, call);
     QFETCH(Freeze, freeze);
     writeUserOptions(handWritten);
-    std::optional<CupsScheduler::Frozen> frozen;
-    std::optional<UnreachableScheduler> unreachable;
     TestPlatform platform;
-    if (freeze == Freeze::beforeTheCall)
-        frozen.emplace(m_cups);
-    else if (freeze == Freeze::unreachable)
-        QVERIFY(unreachable.emplace(m_cups).isValid());
-    else
-        (freeze == Freeze::afterTheOpen ? platform.afterOpen : platform.afterDocumentRead) = [&] { frozen.emplace(m_cups); };
+    Silence silence(m_cups, freeze, platform);
+    QVERIFY(silence.isValid());
     n_printer object(platform);
     QElapsedTimer clock;
     clock.start();
     const QString result = call(object);
     const qint64 elapsed = clock.elapsed();
     qInfo("%s: %lld ms", QTest::currentDataTag(), elapsed);
-    QVERIFY(frozen.has_value() || unreachable.has_value());
-    frozen.reset();
-    unreachable.reset();
+    QVERIFY(silence.happened());
+    silence.end();
 
     QVERIFY2(elapsed <= answer_bound_ms, qPrintable(QString::number(elapsed)));
     QTEST(result, "result");
@@ -1676,15 +1712,9 @@ void tst_printer::silentSchedulerOpensNoDialog()
 
     bool shown = false;
     const auto answer = acceptModalDialogLater([&shown](QWidget*) { return shown = true; });
-    std::optional<CupsScheduler::Frozen> frozen;
-    std::optional<UnreachableScheduler> unreachable;
     TestPlatform platform;
-    if (freeze == Freeze::beforeTheCall)
-        frozen.emplace(m_cups);
-    else if (freeze == Freeze::unreachable)
-        QVERIFY(unreachable.emplace(m_cups).isValid());
-    else
-        platform.afterDocumentRead = [&] { frozen.emplace(m_cups); };
+    Silence silence(m_cups, freeze, platform);
+    QVERIFY(silence.isValid());
     n_printer object(platform);
     qint32 left = 11, right = 12, top = 13, bottom = 14;
     QElapsedTimer clock;
@@ -1692,9 +1722,8 @@ void tst_printer::silentSchedulerOpensNoDialog()
     const int result = pageSetup ? object.of_pagesetup(nullptr, left, right, top, bottom) : object.of_printsetup(nullptr);
     const qint64 elapsed = clock.elapsed();
     qInfo("%s: %lld ms", QTest::currentDataTag(), elapsed);
-    QVERIFY(frozen.has_value() || unreachable.has_value());
-    frozen.reset();
-    unreachable.reset();
+    QVERIFY(silence.happened());
+    silence.end();
 
     QVERIFY2(elapsed <= answer_bound_ms, qPrintable(QString::number(elapsed)));
     QCOMPARE(result, -1);
