@@ -1,7 +1,7 @@
 // A department's PostgreSQL server set up as the README says, each step run as written there: the
 // role and the database (data/postgresql-setup.sql, run by the private server of every PostgreSQL test),
 // the tables with the default weight limits (data/postgresql-load.sql), the data source entry of
-// every PC (the fixture's odbc.ini).
+// every PC (the fixture's odbc.ini, which is the README's but for the server's address).
 #include "common/weight_limits.h"
 #include "test_data_source.h"
 
@@ -28,6 +28,28 @@ std::array<std::optional<float>, 4> csvRow(const QString &file, int s)
 
 const QStringList kLoad = {QStringLiteral("-f"), QStringLiteral("data/postgresql-load.sql")};
 
+// The lines under [vemka] in `text`, from the entry that names the driver `driver`: the README's
+// indented block, or an odbc.ini.
+QStringList entryLines(const QString &text, const QString &driver)
+{
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i + 1 < lines.size(); ++i) {
+        if (lines[i].trimmed() != QLatin1String("[vemka]") || lines[i + 1].trimmed() != QStringLiteral("Driver=") + driver)
+            continue;
+        QStringList entry;
+        for (qsizetype j = i + 1; j < lines.size() && !lines[j].trimmed().isEmpty() && !lines[j].trimmed().startsWith(u'['); ++j)
+            entry << lines[j].trimmed();
+        return entry;
+    }
+    return {};
+}
+
+QString readAll(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly | QIODevice::Text) ? QString::fromUtf8(f.readAll()) : QString();
+}
+
 } // namespace
 
 class TestDepartmentSetup : public QObject {
@@ -50,6 +72,26 @@ private slots:
         QCOMPARE(men.limits, csvRow(QStringLiteral("weight-limits-men.csv"), 170));
         const WeightLimitLookup women = common::lookupWeightLimits(Sex::Female, 186.9f);
         QCOMPARE(women.limits, csvRow(QStringLiteral("weight-limits-women.csv"), 186));
+    }
+
+    // What the PostgreSQL tests find of a server that stops answering or of the communication log
+    // holds for a PC set up from the README only while the two entries say the same.
+    void everyPcsEntryIsTheReadmes()
+    {
+        TestDataSource ds;
+        QVERIFY2(ds.isValid(), qPrintable(ds.error()));
+        const QString driver = QStringLiteral("PostgreSQL Unicode");
+        QStringList readme = entryLines(readAll(QStringLiteral(FM_SOURCE_DIR "/README.md")), driver);
+        QStringList fixture = entryLines(readAll(ds.iniPath()), driver);
+        QVERIFY2(readme.contains(QLatin1String("Servername=SERVER")), qPrintable(readme.join(u'|')));
+        QVERIFY2(readme.contains(QLatin1String("Port=5432")), qPrintable(readme.join(u'|')));
+        // Where the server is differs; every other line is the same.
+        auto address = [](const QString &line) {
+            return line.startsWith(QLatin1String("Servername=")) || line.startsWith(QLatin1String("Port="));
+        };
+        readme.removeIf(address);
+        fixture.removeIf(address);
+        QCOMPARE(fixture, readme);
     }
 };
 

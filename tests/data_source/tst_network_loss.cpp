@@ -4,28 +4,22 @@
 // up within 10 s with their usual message, and work again once the network is back; a start against
 // a server whose processes are frozen gives up as soon.
 #include "app/book.h"
-#include "common/item_selection.h"
-#include "kit/pfc_picture_command_button.h"
 #include "private_network.h"
 #include "runtime/fonts.h"
 #include "runtime/messagebox.h"
 #include "runtime/transaction.h"
-#include "score/my_maskedit.h"
 #include "score/register.h"
-#include "score/year_score_window.h"
+#include "score_window_driver.h"
 #include "settings/register.h"
-#include "settings/w_xm_dx.h"
 #include "test_data_source.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLineEdit>
-#include <QRadioButton>
-#include <QSignalSpy>
 #include <QtTest>
 #include <functional>
 
 using namespace std::chrono_literals;
+using namespace score_test;
 
 namespace {
 
@@ -42,37 +36,6 @@ qint64 timed(const std::function<void()> &action)
 }
 
 QString took(qint64 ms) { return QStringLiteral("took %1 ms").arg(ms); }
-
-template <typename T = my_maskedit> T *child(QWidget *w, const char *name)
-{
-    return w->findChild<T *>(QLatin1String(name));
-}
-
-void typeAndLeave(QWidget *w, const char *name, const QString &text)
-{
-    my_maskedit *e = child(w, name);
-    QTest::mouseClick(e, Qt::LeftButton);
-    QTRY_VERIFY(e->hasFocus());
-    e->selectAll();
-    QTest::keyClicks(e, text);
-    QTest::keyClick(e, Qt::Key_Tab);
-}
-
-QString shown(QWidget *w, const char *name) { return child<QLineEdit>(w, name)->text(); }
-
-void clickSave(w_xm_dx *w)
-{
-    QSignalSpy done(w->cb_1(), &pfc_picture_command_button::clicked);
-    QTest::mouseClick(w->cb_1()->command_button(), Qt::LeftButton);
-    QTRY_COMPARE(done.count(), 1);
-}
-
-void activate(QWidget *w)
-{
-    w->show();
-    QApplication::setActiveWindow(w);
-    QVERIFY(QTest::qWaitForWindowActive(w));
-}
 
 } // namespace
 
@@ -131,39 +94,31 @@ private slots:
     {
         TestDataSource ds;
         QVERIFY2(ds.isValid(), qPrintable(ds.error()));
-        QStringList columns{QStringLiteral("nj")};
-        QStringList values{QStringLiteral("'41'")};
-        for (const char *c : common::kItemFlagColumns) {
-            columns << QLatin1String(c);
-            values << QStringLiteral("'1'");
-        }
-        QVERIFY2(ds.exec(QStringLiteral("INSERT INTO xmsz (%1) VALUES (%2)").arg(columns.join(u','), values.join(u','))),
-                 qPrintable(ds.error()));
         QCOMPARE(TestDataSource::connectSqlca(), 0L);
+        saveRow(1);
         rt::MessageBoxRecorder boxes;
-        score::YearScoreWindow win(score::yearParameters(1));
-        QVERIFY(win.openEvent());
-        activate(&win);
-        typeAndLeave(&win, "em_s1", QStringLiteral("170"));
-        typeAndLeave(&win, "em_s2", QStringLiteral("60"));
-        QCOMPARE(shown(&win, "em_s_t"), QStringLiteral("15.0"));
+        const auto win = openWindow(1);
+        QVERIFY(win);
+        typeAndLeave(win.get(), "em_s1", QStringLiteral("170"));
+        typeAndLeave(win.get(), "em_s2", QStringLiteral("60"));
+        QCOMPARE(shown(win.get(), "em_s_t"), QStringLiteral("15.0"));
         QCOMPARE(boxes.count(), 0);
 
         {
             Outage outage = Outage::loopbackOff(kHang);
             QVERIFY(outage.isCut());
-            const qint64 ms = timed([&] { typeAndLeave(&win, "em_s1", QStringLiteral("171")); });
+            const qint64 ms = timed([&] { typeAndLeave(win.get(), "em_s1", QStringLiteral("171")); });
             QVERIFY(outage.restore());
             QVERIFY2(ms < kGivesUpWithinMs, qPrintable(took(ms)));
         }
         QCOMPARE(boxes.count(), 1);
         QCOMPARE(boxes.last().title, QStringLiteral("错误"));
         QVERIFY(!boxes.last().text.isEmpty());
-        QCOMPARE(shown(&win, "em_s_t"), QStringLiteral("0.0"));
+        QCOMPARE(shown(win.get(), "em_s_t"), QStringLiteral("0.0"));
 
         // The network is back: the next lookup works, on a connection made again.
-        typeAndLeave(&win, "em_s1", QStringLiteral("170"));
-        QCOMPARE(shown(&win, "em_s_t"), QStringLiteral("15.0"));
+        typeAndLeave(win.get(), "em_s1", QStringLiteral("170"));
+        QCOMPARE(shown(win.get(), "em_s_t"), QStringLiteral("15.0"));
         QCOMPARE(boxes.count(), 1);
     }
 
@@ -175,9 +130,9 @@ private slots:
         rt::MessageBoxRecorder boxes;
         w_xm_dx win(*settings::variantOf(QStringLiteral("w_xm_dx1")));
         win.openEvent();
+        win.show();
         activate(&win);
-        auto *choice = child<QRadioButton>(&win, "rb_l_m");
-        QTest::mouseClick(choice, Qt::LeftButton, {}, QPoint(6, choice->height() / 2));
+        clickRadios(&win, {"rb_l_m"});
         QVERIFY(win.saveEnabled());
 
         {

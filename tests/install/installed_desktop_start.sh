@@ -44,12 +44,13 @@ mkdir -p "$sysini"
 cp /etc/odbcinst.ini "$sysini/odbcinst.ini"
 : >"$sysini/odbc.ini"
 program="$(readlink -f "$PREFIX/libexec/fitmarkel/fitmarkel")"
+# A user's environment: the system's files of the test, HOME to be given.
+as_user=(env -u ODBCINI -u XDG_DATA_HOME -u FITMARKEL_DATA_HOME ODBCSYSINI="$sysini")
 
 # Starts the launcher, waits until it has become the installed program with the database open, ends it.
 start() { # home database
   local home="$1" db="$2" pid
-  env -u ODBCINI -u XDG_DATA_HOME -u FITMARKEL_DATA_HOME HOME="$home" ODBCSYSINI="$sysini" \
-    QT_QPA_PLATFORM=offscreen "$launcher" >"$TMP/launcher.log" 2>&1 &
+  "${as_user[@]}" HOME="$home" QT_QPA_PLATFORM=offscreen "$launcher" >"$TMP/launcher.log" 2>&1 &
   pid=$!
   pids+=("$pid")
   for _ in $(seq 1 200); do
@@ -104,8 +105,8 @@ loader="$PREFIX/bin/fitmarkel-load-limits"
 printf 's,z1,z2,z3,z4,source\r\n150,40,45,50,55,school\r\n' >"$TMP/men.csv"
 printf 's,z1,z2,z3,z4\n150,38,43,48,53\n151,39,44,49,54\n' >"$TMP/women.csv"
 load() { # home
-  env -u ODBCINI -u XDG_DATA_HOME -u FITMARKEL_DATA_HOME HOME="$1" ODBCSYSINI="$sysini" \
-    "$loader" "$TMP/men.csv" "$TMP/women.csv" >"$TMP/loader.log" 2>&1 || { cat "$TMP/loader.log"; return 1; }
+  "${as_user[@]}" HOME="$1" "$loader" "$TMP/men.csv" "$TMP/women.csv" >"$TMP/loader.log" 2>&1 \
+    || { cat "$TMP/loader.log"; return 1; }
 }
 rows() { sqlite3 "$1" 'SELECT COUNT(*) FROM dx1234_m; SELECT COUNT(*) FROM dx1234_w' | tr '\n' ' '; }
 [ -x "$loader" ] && pass "the loader is installed" || fail "no loader $loader"

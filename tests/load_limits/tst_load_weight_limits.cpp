@@ -2,18 +2,11 @@
 // scripts/start on the data source vemka that ODBCINI names, SQLite and PostgreSQL alike. Both tables
 // are replaced together or not at all, and a score window that is open meanwhile scores with the new
 // rows when a field is next left.
-#include "common/height_weight.h"
-#include "common/item_selection.h"
-#include "common/test_items.h"
 #include "common/weight_limits.h"
 #include "runtime/messagebox.h"
-#include "score/my_maskedit.h"
-#include "score/year_parameters.h"
-#include "score/year_score_window.h"
+#include "score_window_driver.h"
 #include "test_data_source.h"
 
-#include <QApplication>
-#include <QLineEdit>
 #include <QProcess>
 #include <QRadioButton>
 #include <QSqlDatabase>
@@ -228,38 +221,22 @@ void TestLoadWeightLimits::openScoreWindowUsesNewRowsAtNextFocusOut()
 {
     TestDataSource ds;
     QVERIFY2(ds.isValid(), qPrintable(ds.error()));
-    QStringList columns{QStringLiteral("nj")}, marks{QStringLiteral("'41'")};
-    for (const char *c : common::kItemFlagColumns) {
-        columns << QLatin1String(c);
-        marks << QStringLiteral("'1'");
-    }
-    QVERIFY(ds.exec(QStringLiteral("INSERT INTO xmsz (%1) VALUES (%2)").arg(columns.join(u','), marks.join(u','))));
     QCOMPARE(TestDataSource::connectSqlca(), 0L);
+    score_test::saveRow(1);
     rt::MessageBoxRecorder boxes;
-    score::YearScoreWindow w(score::yearParameters(1));
-    QVERIFY(w.openEvent());
-    w.show();
-    QApplication::setActiveWindow(&w);
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    auto edit = [&w](const char *name) { return w.findChild<my_maskedit *>(QLatin1String(name)); };
-    auto typeAndLeave = [&](const char *name, const char *text) {
-        QTest::mouseClick(edit(name), Qt::LeftButton);
-        QTRY_VERIFY(edit(name)->hasFocus());
-        edit(name)->selectAll();
-        QTest::keyClicks(edit(name), QLatin1String(text));
-        QTest::keyClick(edit(name), Qt::Key_Tab);
-    };
-    typeAndLeave("em_s1", "170");
-    typeAndLeave("em_s2", "60");
-    QCOMPARE(edit("em_s_t")->text(), QStringLiteral("15.0")); // the shipped rows of 170 cm
+    const auto w = score_test::openWindow(1);
+    QVERIFY(w);
+    score_test::typeAndLeave(w.get(), "em_s1", QStringLiteral("170"));
+    score_test::typeAndLeave(w.get(), "em_s2", QStringLiteral("60"));
+    QCOMPARE(score_test::shown(w.get(), "em_s_t"), QStringLiteral("15.0")); // the shipped rows of 170 cm
 
     const Run run = load(kHeader + "170,61,62,63,64\n", kHeader + "170,56,58,59,62\n");
     QVERIFY2(run.exitCode == 0, qPrintable(run.err));
-    QCOMPARE(edit("em_s_t")->text(), QStringLiteral("15.0"));
-    typeAndLeave("em_s1", "170");
-    QCOMPARE(edit("em_s_t")->text(), QStringLiteral("7.0")); // 60 kg now below z1
-    QTest::mouseClick(w.findChild<QRadioButton *>(QStringLiteral("rb_sex_woman")), Qt::LeftButton, {}, QPoint(6, 6));
-    QTRY_COMPARE(edit("em_s_t")->text(), QStringLiteral("9.0")); // the women's new row
+    QCOMPARE(score_test::shown(w.get(), "em_s_t"), QStringLiteral("15.0"));
+    score_test::typeAndLeave(w.get(), "em_s1", QStringLiteral("170"));
+    QCOMPARE(score_test::shown(w.get(), "em_s_t"), QStringLiteral("7.0")); // 60 kg now below z1
+    QTest::mouseClick(score_test::child<QRadioButton>(w.get(), "rb_sex_woman"), Qt::LeftButton, {}, QPoint(6, 6));
+    QTRY_COMPARE(score_test::shown(w.get(), "em_s_t"), QStringLiteral("9.0")); // the women's new row
     QCOMPARE(boxes.count(), 0);
 }
 

@@ -13,6 +13,7 @@
 #include "kit/pfc_picture_command_button.h"
 #include "settings/register.h"
 #include "settings/w_xm_dx.h"
+#include "score_window_driver.h"
 #include "test_data_source.h"
 
 #include <QAccessible>
@@ -28,29 +29,9 @@
 #include <memory>
 
 using score::YearScoreWindow;
+using namespace score_test;
 
 namespace {
-
-using Flags = QMap<QString, QString>;
-
-// Writes the year's settings row as a settings window does: through sqlca, committed.
-void saveRow(int year, const Flags &overrides = {}, const QString &others = QStringLiteral("1"))
-{
-    const QString code = common::studyYearCode(year);
-    rt::Transaction &tr = rt::sqlca();
-    tr.execute(QStringLiteral("DELETE FROM xmsz WHERE nj = ?"), {code});
-    QStringList columns{QStringLiteral("nj")};
-    QVariantList values{code};
-    for (const char *c : common::kItemFlagColumns) {
-        columns << QLatin1String(c);
-        values << overrides.value(QLatin1String(c), others);
-    }
-    QStringList marks;
-    for (int i = 0; i < columns.size(); ++i)
-        marks << QStringLiteral("?");
-    tr.execute(QStringLiteral("INSERT INTO xmsz (%1) VALUES (%2)").arg(columns.join(u','), marks.join(u',')), values);
-    tr.commit();
-}
 
 void runOnSqlca(const QString &sql)
 {
@@ -58,31 +39,8 @@ void runOnSqlca(const QString &sql)
     rt::sqlca().commit();
 }
 
-template <typename T = my_maskedit> T *child(QWidget *w, const char *name)
-{
-    return w->findChild<T *>(QLatin1String(name));
-}
-
 // What the operator does in a settings window before closing it with "关闭(&X)".
 using SettingsVisit = std::function<void(w_xm_dx *)>;
-
-void clickRadios(w_xm_dx *w, std::initializer_list<const char *> names)
-{
-    for (const char *name : names) {
-        auto *b = w->findChild<QRadioButton *>(QLatin1String(name));
-        QVERIFY2(b, name);
-        QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(6, b->height() / 2));
-    }
-}
-
-void clickSave(w_xm_dx *w)
-{
-    QSignalSpy done(w->cb_1(), &pfc_picture_command_button::clicked);
-    QTest::mouseClick(w->cb_1()->command_button(), Qt::LeftButton);
-    QTRY_COMPARE(done.count(), 1);
-}
-
-QString shown(QWidget *w, const char *name) { return child<QLineEdit>(w, name)->text(); }
 
 // The action a screen reader calls on a check box or a radio button.
 void screenReaderToggle(QWidget *w, const char *name)
@@ -140,18 +98,10 @@ private slots:
     void tabSequence();
 
 private:
-    // A window of the year opened as the program opens it, shown and active, or null.
-    std::unique_ptr<YearScoreWindow> openWindow(int year);
     // sqlca connected as the program connects it and the year's settings row saved, then openWindow().
     std::unique_ptr<YearScoreWindow> openWithRow(int year, const Flags &overrides = {},
                                                  const QString &others = QStringLiteral("1"));
-    static void typeInto(QWidget *w, const char *name, const QString &text);
     static void leave(QWidget *w, const char *name) { QTest::keyClick(child(w, name), Qt::Key_Tab); }
-    static void typeAndLeave(QWidget *w, const char *name, const QString &text)
-    {
-        typeInto(w, name, text);
-        leave(w, name);
-    }
     // A height typed over the old one, then a weight into the emptied weight edit that Tab reaches.
     static void enterHeightAndWeight(QWidget *w, const QString &height, const QString &weight)
     {
@@ -162,7 +112,6 @@ private:
     static void addYearRows();
     // Height/weight and the total at 0 points, and one message that the height has no weight limits.
     static void verifyNoWeightLimits(QWidget *w, const rt::MessageBoxRecorder &boxes, int heightCm);
-    static void activate(QWidget *w);
 
     // Visits of the settings windows, in order; a visit without one closes the window unsaved.
     std::deque<SettingsVisit> visits_;
@@ -202,22 +151,6 @@ void TestYearScoreWindow::init()
 
 void TestYearScoreWindow::cleanup() { disconnect(settingsDriver_); }
 
-void TestYearScoreWindow::activate(QWidget *w)
-{
-    QApplication::setActiveWindow(w);
-    QVERIFY(QTest::qWaitForWindowActive(w));
-}
-
-std::unique_ptr<YearScoreWindow> TestYearScoreWindow::openWindow(int year)
-{
-    auto w = std::make_unique<YearScoreWindow>(score::yearParameters(year));
-    if (!w->openEvent())
-        return nullptr;
-    w->show();
-    activate(w.get());
-    return w;
-}
-
 std::unique_ptr<YearScoreWindow> TestYearScoreWindow::openWithRow(int year, const Flags &overrides,
                                                                   const QString &others)
 {
@@ -245,15 +178,6 @@ void TestYearScoreWindow::verifyNoWeightLimits(QWidget *w, const rt::MessageBoxR
     QCOMPARE(boxes.count(), 1);
     QCOMPARE(boxes.last().title, QStringLiteral("错误"));
     QCOMPARE(boxes.last().text, QStringLiteral("体重标准中没有身高 %1 厘米的数据，身高标准体重按0分计。").arg(heightCm));
-}
-
-void TestYearScoreWindow::typeInto(QWidget *w, const char *name, const QString &text)
-{
-    my_maskedit *e = child(w, name);
-    QTest::mouseClick(e, Qt::LeftButton);
-    QTRY_VERIFY(e->hasFocus());
-    e->selectAll();
-    QTest::keyClicks(e, text);
 }
 
 // ---- opening

@@ -72,17 +72,17 @@ int descriptorsOn(const QString &file)
 }
 
 // Another program's session in a thread of its own: takes a lock, holds it for `ms`, runs
-// `beforeRelease` and lets go.
+// `beforeRelease` and lets go. Ended early, it waits for the session to let go.
 class HeldElsewhere {
 public:
     HeldElsewhere(bool (OtherSession::*take)(), int ms, std::function<void()> beforeRelease = {})
     {
-        std::promise<bool> taken;
-        std::future<bool> holding = taken.get_future();
+        std::promise<QString> taken;
+        std::future<QString> refused = taken.get_future();
         thread_ = std::thread([take, ms, beforeRelease, taken = std::move(taken)]() mutable {
             OtherSession session;
             const bool holding = (session.*take)();
-            taken.set_value(holding);
+            taken.set_value(holding ? QString() : QStringLiteral("the other session took no lock: ") + session.error());
             if (!holding)
                 return;
             QThread::msleep(ms);
@@ -90,12 +90,13 @@ public:
                 beforeRelease();
             session.release();
         });
-        holding_ = holding.get();
+        error_ = refused.get();
     }
     ~HeldElsewhere() { release(); }
     HeldElsewhere(const HeldElsewhere &) = delete;
     HeldElsewhere &operator=(const HeldElsewhere &) = delete;
-    bool holding() const { return holding_; }
+    bool holding() const { return error_.isEmpty(); }
+    QString error() const { return error_; }
     // Returns once the session has let go.
     void release()
     {
@@ -105,7 +106,7 @@ public:
 
 private:
     std::thread thread_;
-    bool holding_ = false;
+    QString error_;
 };
 
 // Sets or clears a file's immutable attribute, which keeps even root from writing it.
@@ -237,14 +238,13 @@ private slots:
     void saveWritesTheChosenFlags_data();
     void saveWritesTheChosenFlags();
     void secondSaveUpdatesAndKeepsCarriedColumns();
-    void lockedDatabaseFailsOnceAndRetrySaves();
     void duplicateKeyFailsAndKeepsTheOtherRow();
     void failedCommitLeavesNoRowAndNextSaveWrites();
     void failedCommitKeepsTheStoredRow();
     void fullDiskFailsOnceAndTheNextSaveStores();
     void busyCursorWhileASaveWaits();
-    void saveWaitsForAnotherProgramsRead_data();
-    void saveWaitsForAnotherProgramsRead();
+    void saveWaitsOnceForAnotherProgramsLock_data();
+    void saveWaitsOnceForAnotherProgramsLock();
     void saveAfterTheFileIsWritableAgainStores();
     void saveAfterARealFullDiskStores();
     void restoredFileIsReadAndSavedInto();
@@ -791,30 +791,6 @@ void TestSettingsWindow::secondSaveUpdatesAndKeepsCarriedColumns()
     QCOMPARE(stored(QStringLiteral("44"), QStringLiteral("xm_58_w")), QStringLiteral("q"));
 }
 
-void TestSettingsWindow::lockedDatabaseFailsOnceAndRetrySaves()
-{
-    seed(QStringLiteral("41"), {"xm_t_m"});
-    openWindow("w_xm_dx1");
-    clickRadio(QStringLiteral("rb_1_m"));
-    OtherSession other;
-    QVERIFY2(other.holdWriteLock(), qPrintable(other.error()));
-    QElapsedTimer waited;
-    waited.start();
-    clickSave();
-    // One wait of the data source's timeout (1 s here), not one per statement.
-    QVERIFY2(waited.elapsed() < 1800, qPrintable(QString::number(waited.elapsed())));
-    verifySaveFailedBox(1, QStringLiteral("lock"));
-    QVERIFY(window->saveEnabled());
-    QCOMPARE(window->dw_1().rowStatus(1), Status::DataModified);
-    QVERIFY(other.release());
-    verifyStored(QStringLiteral("41"), {"xm_t_m"}); // nothing lost
-
-    clickSave();
-    QCOMPARE(boxes->count(), 1);
-    QVERIFY(!window->saveEnabled());
-    verifyStored(QStringLiteral("41"), {"xm_1_m"});
-}
-
 void TestSettingsWindow::duplicateKeyFailsAndKeepsTheOtherRow()
 {
     openWindow("w_xm_dx2");
@@ -906,35 +882,38 @@ void TestSettingsWindow::busyCursorWhileASaveWaits()
         if (const QCursor *cursor = QGuiApplication::overrideCursor())
             whileWaiting = cursor->shape();
     });
-    if (other.holding())
-        clickSave();
+    QVERIFY2(other.holding(), qPrintable(other.error()));
+    clickSave();
     other.release();
-    QVERIFY(other.holding());
     QCOMPARE(whileWaiting, std::optional<Qt::CursorShape>(Qt::WaitCursor));
     QVERIFY(!QGuiApplication::overrideCursor());
     QCOMPARE(boxes->count(), 0);
     verifyStored(QStringLiteral("41"), {"xm_5_m"});
 }
 
-void TestSettingsWindow::saveWaitsForAnotherProgramsRead_data()
+void TestSettingsWindow::saveWaitsOnceForAnotherProgramsLock_data()
 {
     // The test's data source waits 1 s for a lock (SQLite's Timeout, PostgreSQL's lock_timeout).
+    QTest::addColumn<bool>("writing"); // false: another program's read, true: its write lock on xmsz
     QTest::addColumn<bool>("storedRow");
     QTest::addColumn<int>("heldMs");
-    QTest::newRow("a read of 0.5 s, the stored row") << true << 500;
-    QTest::newRow("a read of 0.5 s, a new row") << false << 500;
-    QTest::newRow("a read of 2.5 s, the stored row") << true << 2500;
-    QTest::newRow("a read of 2.5 s, a new row") << false << 2500;
+    QTest::newRow("a read of 0.5 s, the stored row") << false << true << 500;
+    QTest::newRow("a read of 0.5 s, a new row") << false << false << 500;
+    QTest::newRow("a read of 2.5 s, the stored row") << false << true << 2500;
+    QTest::newRow("a read of 2.5 s, a new row") << false << false << 2500;
+    QTest::newRow("a write lock of 2.5 s, the stored row") << true << true << 2500;
 }
 
-// Another program reads the settings while the Save writes them: the Save waits for the read to end,
-// once, as long as the data source waits for a lock, and stores as soon as it has ended; a read that
-// outlasts the wait fails it with one message, and the next Save stores.
-void TestSettingsWindow::saveWaitsForAnotherProgramsRead()
+// Another program reads the settings or holds a write lock while the Save writes them: the Save waits
+// for it to end, once, as long as the data source waits for a lock (not once per statement), and
+// stores as soon as it has ended; a lock that outlasts the wait fails it with one message, nothing
+// lost, and the next Save stores.
+void TestSettingsWindow::saveWaitsOnceForAnotherProgramsLock()
 {
+    QFETCH(bool, writing);
     QFETCH(bool, storedRow);
     QFETCH(int, heldMs);
-    if (!storedRow && !onSqlite())
+    if (!writing && !storedRow && !onSqlite())
         QSKIP("PostgreSQL's row locks hold rows that are there; a new row waits for none");
     if (storedRow)
         seed(QStringLiteral("41"), {"xm_t_m"});
@@ -942,14 +921,13 @@ void TestSettingsWindow::saveWaitsForAnotherProgramsRead()
     clickRadio(QStringLiteral("rb_5_m"));
     const QStringList chosen = storedRow ? QStringList{"xm_t_m", "xm_5_m"} : QStringList{"xm_5_m"};
 
-    HeldElsewhere other(&OtherSession::holdRows, heldMs);
+    HeldElsewhere other(writing ? &OtherSession::holdWriteLock : &OtherSession::holdRows, heldMs);
+    QVERIFY2(other.holding(), qPrintable(other.error()));
     QElapsedTimer waited;
     waited.start();
-    if (other.holding())
-        clickSave();
+    clickSave();
     const qint64 ms = waited.elapsed();
     other.release();
-    QVERIFY(other.holding());
 
     if (heldMs < 1000) {
         QCOMPARE(boxes->count(), 0);
@@ -962,6 +940,7 @@ void TestSettingsWindow::saveWaitsForAnotherProgramsRead()
     QVERIFY2(ms >= 600 && ms < 1800, qPrintable(QString::number(ms)));
     verifySaveFailedBox(1, QStringLiteral("lock"));
     QVERIFY(window->saveEnabled());
+    QCOMPARE(window->dw_1().rowStatus(1), storedRow ? Status::DataModified : Status::NewModified);
     if (storedRow)
         verifyStored(QStringLiteral("41"), {"xm_t_m"});
     else

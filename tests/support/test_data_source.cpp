@@ -307,9 +307,7 @@ bool TestDataSource::startServer()
         return false;
     }
     // The fixture's own session went with the server.
-    QSqlDatabase db = QSqlDatabase::database(connection_, false);
-    db.close();
-    return db.open();
+    return reconnect();
 }
 
 bool TestDataSource::freezeServer(bool frozen)
