@@ -1,5 +1,6 @@
 #include "test_data_source.h"
 
+#include "common/data_source.h"
 #include "postgres_server.h"
 #include "runtime/transaction.h"
 
@@ -333,9 +334,7 @@ long TestDataSource::connectSqlca()
     rt::Transaction &sqlca = rt::sqlca();
     if (sqlca.isConnected())
         sqlca.disconnect();
-    sqlca.DBMS = QStringLiteral("ODBC");
-    sqlca.AutoCommit = false;
-    sqlca.DBParm = QStringLiteral("ConnectString='DSN=vemka;PWD=pelvok3864'");
+    common::useProgramDataSource(sqlca);
     sqlca.connect();
     return sqlca.SQLCode;
 }
