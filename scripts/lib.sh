@@ -1,7 +1,7 @@
 # Shared by scripts/run, scripts/test and scripts/bench: installs what is missing, configures and builds.
 set -euo pipefail
 
-ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+ROOT="$(cd -- "$(dirname -- "${BASH_SOURCE[0]}")/.." && pwd)"
 BUILD_DIR="${FITMARKEL_BUILD_DIR:-$ROOT/build}"
 
 # What building and running the program need.
@@ -19,6 +19,8 @@ TEST_PACKAGES=(
   postgresql odbc-postgresql
   desktop-file-utils
   xvfb openbox
+  # A desktop's start of the menu entry (gio), and a window found and read (xdotool, xclip).
+  libglib2.0-bin xdotool xclip
 )
 
 # Installs the missing ones of the given packages as root, or through a sudo that works; otherwise stops
@@ -61,4 +63,20 @@ become_root() { # problem command
 build() { # extra cmake arguments
   cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
   cmake --build "$BUILD_DIR" -j "$(nproc)"
+}
+
+# Builds only the targets given and what they need, in the same tree as build; the build's output is
+# shown only when it fails.
+build_targets() { # target...
+  local log
+  log="$(mktemp)"
+  echo "Building $* ..." >&2
+  if ! { cmake -S "$ROOT" -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo &&
+    cmake --build "$BUILD_DIR" -j "$(nproc)" --target "$@"; } >"$log" 2>&1; then
+    cat "$log" >&2
+    rm -f "$log"
+    printf '%s: the build failed (its output is above).\n' "$(basename -- "$0")" >&2
+    exit 1
+  fi
+  rm -f "$log"
 }
