@@ -42,7 +42,7 @@ mkdir -p "$data"
 echo "not a database" >"$data/vemka.db"
 as_user=(env -u ODBCINI -u XDG_DATA_HOME -u FITMARKEL_DATA_HOME ODBCSYSINI="$sysini" HOME="$home")
 
-# Waits (up to 20 s) for the window titled Fitmarkel and copies its text into $TMP/window.
+# Waits (up to 20 s) for the window titled Fitmarkel and copies its text into $TMP/window (within 5 s).
 read_window() {
   local id="" pid
   for _ in $(seq 1 200); do
@@ -53,14 +53,18 @@ read_window() {
   [ -n "$id" ] || return 1
   pid="$(xdotool getwindowpid "$id")" && pids+=("$pid")
   xdotool windowfocus --sync "$id" key ctrl+c
-  sleep 0.3
-  xclip -o -selection clipboard >"$TMP/window"
+  for _ in $(seq 1 50); do
+    xclip -o -selection clipboard >"$TMP/window" 2>/dev/null && [ -s "$TMP/window" ] && return 0
+    sleep 0.1
+  done
+  return 1
 }
 # Whether a process runs whose command line holds the text.
 running() { # text
-  local f
+  local f arguments
   for f in /proc/[0-9]*/cmdline; do
-    [[ "$(tr '\0' ' ' <"$f" 2>/dev/null)" == *"$1"* ]] && return 0
+    mapfile -d '' arguments <"$f" 2>/dev/null || continue
+    [[ "${arguments[*]}" == *"$1"* ]] && return 0
   done
   return 1
 }
@@ -70,7 +74,7 @@ shown() { # case path expected...
   local name="$1" path="$2" missing=() expected
   shift 2
   if ! read_window; then
-    fail "$name: no window; printed: $(cat "$TMP/printed")"
+    fail "$name: no window, or nothing copied from it; printed: $(cat "$TMP/printed")"
     return
   fi
   for expected in "$@"; do
