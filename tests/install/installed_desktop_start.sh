@@ -46,27 +46,17 @@ program="$(readlink -f "$PREFIX/libexec/fitmarkel/fitmarkel")"
 # A user's environment: the system's files of the test, HOME to be given.
 as_user=(env -u ODBCINI -u XDG_DATA_HOME -u FITMARKEL_DATA_HOME ODBCSYSINI="$sysini")
 
-# Whether the process is the installed program with the database open.
-runs_on() { # pid database
-  [ "$(readlink -f "/proc/$1/exe" 2>/dev/null)" = "$program" ] && ls -l "/proc/$1/fd" 2>/dev/null | grep -qF -- "-> $2"
-}
+source "$(dirname -- "$0")/program_runs.sh"
 # Starts the launcher, waits until it has become the installed program with the database open, ends it.
 start() { # home database
-  local home="$1" db="$2" pid
+  local home="$1" db="$2" pid status=0
   "${as_user[@]}" HOME="$home" QT_QPA_PLATFORM=offscreen "$launcher" >"$TMP/launcher.log" 2>&1 &
   pid=$!
   pids+=("$pid")
-  for _ in $(seq 1 200); do
-    if runs_on "$pid" "$db"; then
-      kill "$pid"; wait "$pid" 2>/dev/null
-      return 0
-    fi
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.05
-  done
+  comes_to_run_on "$pid" "$program" "$db" || status=1
   kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
-  echo "the program did not open $db:"; cat "$TMP/launcher.log"
-  return 1
+  [ "$status" -eq 0 ] || { echo "the program did not open $db:"; cat "$TMP/launcher.log"; }
+  return "$status"
 }
 # The same through the desktop entry, launched by GLib as a desktop does; the program is found by its file.
 start_from_menu() { # home database
@@ -75,7 +65,7 @@ start_from_menu() { # home database
   for _ in $(seq 1 200); do
     for exe in /proc/[0-9]*/exe; do
       pid="${exe#/proc/}" pid="${pid%/exe}"
-      if runs_on "$pid" "$db"; then
+      if runs_on "$pid" "$program" "$db"; then
         kill "$pid"
         return 0
       fi

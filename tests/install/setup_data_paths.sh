@@ -7,7 +7,7 @@
 #   setup_data_paths.sh SOURCE_DIR PROGRAM
 set -uo pipefail
 SRC="$1"
-PROGRAM="$2"
+PROGRAM="$(readlink -f "$2")"
 TMP="$(mktemp -d)"
 pids=()
 trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$TMP"' EXIT
@@ -26,21 +26,17 @@ shipped() { # csv
 limits() { # database table
   sqlite3 "$1" "SELECT s, z1, z2, z3, z4 FROM $2 ORDER BY s"
 }
+source "$(dirname -- "$0")/program_runs.sh"
 # Starts the program on the data source, from the root folder; true once it has the database open.
 connects() { # odbc.ini database
-  local pid ok=1
+  local pid status=0
   (cd / && exec env -u FITMARKEL_DATA_HOME ODBCINI="$1" QT_QPA_PLATFORM=offscreen "$PROGRAM") >"$TMP/program.log" 2>&1 &
   pid=$!
   pids+=("$pid")
-  for _ in $(seq 1 200); do
-    if ls -l "/proc/$pid/fd" 2>/dev/null | grep -qF -- "-> $2"; then ok=0; break; fi
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.05
-  done
-  kill "$pid" 2>/dev/null
-  wait "$pid" 2>/dev/null
-  [ "$ok" -eq 0 ] || cat "$TMP/program.log"
-  return "$ok"
+  comes_to_run_on "$pid" "$PROGRAM" "$2" || status=1
+  kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null
+  [ "$status" -eq 0 ] || cat "$TMP/program.log"
+  return "$status"
 }
 # Checks a prepared data folder: the shipped rows, odbc.ini naming the database, the program connecting.
 prepared() { # case data-folder scripts-folder
