@@ -25,7 +25,7 @@ CREATE TABLE IF NOT EXISTS dx1234_m (
     z2 REAL NOT NULL,
     z3 REAL NOT NULL,
     z4 REAL NOT NULL,
-    CHECK (z1 < z2 AND z2 < z3 AND z3 < z4)
+    CHECK (z1 > 0 AND z1 < z2 AND z2 < z3 AND z3 < z4)
 );
 
 CREATE TABLE IF NOT EXISTS dx1234_w (
@@ -34,5 +34,5 @@ CREATE TABLE IF NOT EXISTS dx1234_w (
     z2 REAL NOT NULL,
     z3 REAL NOT NULL,
     z4 REAL NOT NULL,
-    CHECK (z1 < z2 AND z2 < z3 AND z3 < z4)
+    CHECK (z1 > 0 AND z1 < z2 AND z2 < z3 AND z3 < z4)
 );

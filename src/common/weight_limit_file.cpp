@@ -2,9 +2,11 @@
 
 #include "common/height_weight.h"
 
+#include <QDebug>
 #include <QFile>
 #include <QHash>
 #include <QStringDecoder>
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <optional>
@@ -30,9 +32,9 @@ struct Record {
 
 class Reader {
 public:
-    explicit Reader(const QString &name) : name_(name) {}
+    explicit Reader(const QString &name) { table.name = name; }
 
-    void problem(int line, const QString &what) { table.problems << QStringLiteral("%1:%2: %3").arg(name_).arg(line).arg(what); }
+    void problem(int line, const QString &what) { table.problems << QStringLiteral("%1:%2: %3").arg(table.name).arg(line).arg(what); }
 
     // The text of UTF-8 bytes, an initial byte-order mark dropped; nothing after a problem.
     std::optional<QString> decode(const QByteArray &bytes)
@@ -130,7 +132,7 @@ public:
             if (at[c] < 0) {
                 QStringList names;
                 for (const QString &f : header.fields)
-                    names << f.trimmed();
+                    names << quoted(f.trimmed());
                 // One column alone: most likely another separator than the comma.
                 problem(header.line, QStringLiteral("the header line has no column %1 (it has: %2%3)")
                                          .arg(name, names.join(QLatin1String(", ")),
@@ -158,7 +160,7 @@ public:
         bool number = false;
         const double s = height.toDouble(&number);
         if (!number || s != std::floor(s) || s < 1 || s > INT_MAX) {
-            problem(record.line, QStringLiteral("the height s \"%1\" is not a positive whole number of centimetres").arg(height));
+            problem(record.line, QStringLiteral("the height s %1 is not a positive whole number of centimetres").arg(quoted(height)));
             ok = false;
         } else if (const auto first = lines_.constFind(int(s)); first != lines_.cend()) {
             problem(record.line, QStringLiteral("the height %1 is there twice (first on line %2)").arg(int(s)).arg(*first));
@@ -166,6 +168,7 @@ public:
         } else {
             row.s = int(s);
             lines_.insert(row.s, row.line);
+            table.heights << row.s;
         }
 
         std::array<std::optional<float>, 4> limits;
@@ -178,19 +181,28 @@ public:
                 limits[i] = float(z);
             } else {
                 problem(record.line, text.isEmpty() ? QStringLiteral("z%1 is empty").arg(i + 1)
-                                                    : QStringLiteral("z%1 \"%2\" is not a number of kilograms").arg(i + 1).arg(text));
+                                                    : QStringLiteral("z%1 %2 is not a number of kilograms").arg(i + 1).arg(quoted(text)));
                 ok = false;
             }
         }
         if (!ok)
             return;
-        if (const int i = firstUnusableLimit(limits); i >= 0) {
-            problem(record.line, QStringLiteral("the limits are not in ascending order: z%1 %2 is below z%3 %4")
-                                     .arg(i + 1)
-                                     .arg(record.fields[at[i + 1]].trimmed())
-                                     .arg(i)
-                                     .arg(record.fields[at[i]].trimmed()));
-            return;
+        // As the tables' CHECK holds them, compared as the lookup reads them: above 0, each limit above
+        // the one before it, so that every band holds some weight.
+        const auto written = [&](int i) { return record.fields[at[i + 1]].trimmed(); };
+        for (int i = 0; i < 4; ++i) {
+            if (!(*limits[i] > 0.0f)) {
+                problem(record.line, QStringLiteral("z%1 %2 is not above 0 kg").arg(i + 1).arg(written(i)));
+                return;
+            }
+            if (i > 0 && !(*limits[i] > *limits[i - 1])) {
+                problem(record.line, QStringLiteral("the limits are not in ascending order: z%1 %2 is not above z%3 %4")
+                                         .arg(i + 1)
+                                         .arg(written(i))
+                                         .arg(i)
+                                         .arg(written(i - 1)));
+                return;
+            }
         }
         table.rows << row;
     }
@@ -239,10 +251,60 @@ WeightLimitTable readWeightLimitFile(const QString &path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         WeightLimitTable table;
+        table.name = path;
         table.problems << QStringLiteral("%1: cannot be read: %2").arg(path, file.errorString());
         return table;
     }
     return readWeightLimitTable(file.readAll(), path);
+}
+
+HeightRange lookedUpHeights(Sex sex)
+{
+    return {static_cast<int>(kLowestHeight), static_cast<int>(upperHeightBound(sex)) - 1};
+}
+
+void requireLookedUpHeights(WeightLimitTable &table, Sex sex)
+{
+    const HeightRange range = lookedUpHeights(sex);
+    QList<int> missing;
+    for (int s = range.lowest; s <= range.highest; ++s) {
+        if (!table.heights.contains(s))
+            missing << s;
+    }
+    table.unused.clear();
+    for (const int s : table.heights) {
+        if (s < range.lowest || s > range.highest)
+            table.unused << s;
+    }
+    // A file that could not be read at all has said why already.
+    if (!missing.isEmpty() && !(table.heights.isEmpty() && !table.problems.isEmpty()))
+        table.problems << QStringLiteral("%1: no usable row for %2 cm: the %3 table needs one for every whole centimetre from %4 to %5")
+                              .arg(table.name, heightRuns(missing), sex == Sex::Male ? QLatin1String("men's") : QLatin1String("women's"))
+                              .arg(range.lowest)
+                              .arg(range.highest);
+}
+
+QString heightRuns(QList<int> heights)
+{
+    std::sort(heights.begin(), heights.end());
+    QStringList runs;
+    for (qsizetype i = 0; i < heights.size();) {
+        qsizetype last = i;
+        while (last + 1 < heights.size() && heights[last + 1] == heights[last] + 1)
+            ++last;
+        runs << (last == i ? QString::number(heights[i]) : QStringLiteral("%1-%2").arg(heights[i]).arg(heights[last]));
+        i = last + 1;
+    }
+    return runs.join(QLatin1String(", "));
+}
+
+QString quoted(const QString &text)
+{
+    // QDebug writes a string in quotes, with a quote, a backslash and every character that does not show
+    // escaped.
+    QString out;
+    QDebug(&out).nospace() << text;
+    return out;
 }
 
 } // namespace common

@@ -1,9 +1,11 @@
 #include "runtime/transaction.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <QThread>
 
 #include <odbcinst.h>
 #include <sql.h>
@@ -54,6 +56,15 @@ QString attributeOf(const QString &connectString, QLatin1String key)
     return QString();
 }
 
+// A key of a section of odbc.ini (the data sources) or odbcinst.ini (the drivers), as the driver
+// manager finds it; empty where there is none.
+QString profileString(const QString &section, const char *key, const char *file)
+{
+    char value[1024] = {};
+    SQLGetPrivateProfileString(section.toLocal8Bit().constData(), key, "", value, sizeof value, file);
+    return QString::fromLocal8Bit(value);
+}
+
 // How long the SQLite ODBC driver waits for another connection's lock, in ms, as it reads it: the
 // connect string's Timeout, else its data source's; 100 s when there is none, 1000 s for one out of
 // 1 to 1000000.
@@ -61,16 +72,27 @@ int sqliteTimeoutOf(const QString &connectString)
 {
     QString timeout = attributeOf(connectString, QLatin1String("Timeout"));
     const QString dsn = attributeOf(connectString, QLatin1String("DSN"));
-    if (timeout.isNull() && !dsn.isEmpty()) {
-        char value[32] = {};
-        SQLGetPrivateProfileString(dsn.toLocal8Bit().constData(), "Timeout", "", value, sizeof value, "odbc.ini");
-        timeout = QString::fromLocal8Bit(value);
-    }
+    if (timeout.isNull() && !dsn.isEmpty())
+        timeout = profileString(dsn, "Timeout", "odbc.ini");
     bool number = false;
     const long ms = timeout.toLong(&number, 0);
     if (!number)
         return 100000;
     return ms < 1 || ms > 1000000 ? 1000000 : int(ms);
+}
+
+// Whether the connect string reaches the SQLite ODBC driver: its DRIVER, or the Driver of its data
+// source, is that driver's library or the name that odbcinst.ini registers the library under.
+bool reachesSqlite(const QString &connectString)
+{
+    QString driver = attributeOf(connectString, QLatin1String("DRIVER"));
+    const QString dsn = attributeOf(connectString, QLatin1String("DSN"));
+    if (driver.isNull() && !dsn.isEmpty())
+        driver = profileString(dsn, "Driver", "odbc.ini");
+    driver.remove(QLatin1Char('{')).remove(QLatin1Char('}'));
+    const QString library = driver.contains(QLatin1Char('/')) ? driver : profileString(driver, "Driver", "odbcinst.ini");
+    const QString file = QFileInfo(library).fileName();
+    return file.startsWith(QLatin1String("libsqlite")) && file.contains(QLatin1String("odbc"));
 }
 
 // SQLite's primary result codes: the native error codes of the SQLite ODBC driver.
@@ -161,10 +183,13 @@ int Transaction::connect()
         return -1;
     }
 
-    // Qt's ODBC driver puts "DSN=" before a plain name and appends ";UID=" and ";PWD=" itself, so a
-    // connect string of DSN, UID and PWD goes over as its parts and reaches ODBC as written.
+    // Qt's ODBC driver puts "DSN=" before the database name unless that holds "DRIVER=" or "SERVER=",
+    // and appends ";UID=" and ";PWD=" itself. So the data source's name goes over first and without
+    // its key, the other attributes after it, the user and the password apart, and ODBC receives the
+    // connect string as written, the data source's name first.
     const QString cs = connectStringOf(DBParm);
-    QString dsn, uid, pwd, rest;
+    QString dsn, uid, pwd;
+    QStringList rest;
     for (const QString &pair : cs.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const int eq = pair.indexOf(QLatin1Char('='));
         const QString key = pair.left(eq).trimmed().toUpper();
@@ -176,17 +201,27 @@ int Transaction::connect()
         else if (key == QLatin1String("PWD") && pwd.isEmpty())
             pwd = value;
         else
-            rest += pair + QLatin1Char(';');
+            rest << pair;
     }
-    if (!rest.isEmpty() || dsn.isEmpty()) {
-        db.setDatabaseName(cs); // a full string with DRIVER= is passed on unchanged
-        source_ = cs;
-    } else {
-        db.setDatabaseName(dsn);
-        db.setUserName(uid.isEmpty() ? LogId : uid);
-        db.setPassword(pwd.isEmpty() ? LogPass : pwd);
-        source_ = QStringLiteral("DSN=") + dsn;
+    source_ = (dsn.isEmpty() ? rest : QStringList{QStringLiteral("DSN=") + dsn} + rest).join(QLatin1Char(';'));
+    // The SQLite driver waits for a lock as long as its Timeout at every statement and already at
+    // connecting (it reads the schema): with the one wait, its own is cut to 1 ms and this object waits.
+    ownWait_ = waitOnce_ && reachesSqlite(cs);
+    if (ownWait_) {
+        rest.removeIf([](const QString &pair) {
+            return pair.section(QLatin1Char('='), 0, 0).trimmed().compare(QLatin1String("Timeout"), Qt::CaseInsensitive) == 0;
+        });
+        rest << QStringLiteral("Timeout=1");
     }
+    QString name = rest.join(QLatin1Char(';'));
+    if (!dsn.isEmpty()) {
+        name = name.isEmpty() ? dsn : dsn + QLatin1Char(';') + name;
+        if (name.contains(QLatin1String("DRIVER="), Qt::CaseInsensitive) || name.contains(QLatin1String("SERVER="), Qt::CaseInsensitive))
+            name.prepend(QLatin1String("DSN=")); // passed on as it is
+    }
+    db.setDatabaseName(name);
+    db.setUserName(uid.isEmpty() ? LogId : uid);
+    db.setPassword(pwd.isEmpty() ? LogPass : pwd);
     if (!db.open()) {
         setErrorOf(db.lastError());
         db = QSqlDatabase();
@@ -319,19 +354,30 @@ bool Transaction::needsNewConnection(const QSqlError &error) const
 bool Transaction::commitWaiting(QSqlDatabase &db)
 {
     // SQLite: a COMMIT waits for every other connection's read to end. Each try of the driver takes
-    // about 0.1 s; another follows only while it can end within the data source's Timeout.
-    QElapsedTimer waited;
-    waited.start();
+    // about 0.1 s; another follows only while it can end within the data source's Timeout. With the
+    // driver's wait cut, the COMMIT has what is left of its transaction's one wait.
+    QElapsedTimer own;
+    own.start();
+    const QElapsedTimer &waited = ownWait_ ? waited_ : own;
     for (;;) {
         const qint64 begun = waited.elapsed();
         if (db.commit())
             return true;
-        if (!sqlite_ || db.lastError().nativeErrorCode().toInt() != kSqliteBusy)
-            return false;
-        const qint64 now = waited.elapsed();
-        if (now + (now - begun) > lockWait_)
+        if (!tryAgain(db.lastError(), waited, begun))
             return false;
     }
+}
+
+bool Transaction::tryAgain(const QSqlError &error, const QElapsedTimer &waited, qint64 tryBegun)
+{
+    constexpr int kPause = 10; // ms; a try of the driver with its wait cut takes about as long
+    if (!sqlite_ || error.nativeErrorCode().toInt() != kSqliteBusy)
+        return false;
+    const qint64 now = waited.elapsed();
+    if (now + (now - tryBegun) + kPause > lockWait_)
+        return false;
+    QThread::msleep(kPause);
+    return true;
 }
 
 int Transaction::commit() { return endTransaction(true); }
@@ -376,7 +422,9 @@ QSqlQuery *Transaction::statement(const QString &sql)
         return &it.value();
     QSqlQuery q(database());
     q.setForwardOnly(true);
-    if (!q.prepare(sql)) {
+    for (qint64 begun = waited_.elapsed(); !q.prepare(sql); begun = waited_.elapsed()) {
+        if (ownWait_ && tryAgain(q.lastError(), waited_, begun))
+            continue; // the schema is read under another connection's exclusive lock
         setErrorOf(q.lastError());
         unfit_ = needsNewConnection(q.lastError());
         return nullptr;
@@ -401,7 +449,12 @@ bool Transaction::run(const QString &sql, const QVariantList &params, bool read,
     }
     for (int i = 0; i < params.size(); ++i)
         q->bindValue(i, params[i]);
+    qint64 begun = waited_.elapsed();
     bool ok = q->exec();
+    while (!ok && ownWait_ && tryAgain(q->lastError(), waited_, begun)) {
+        begun = waited_.elapsed();
+        ok = q->exec();
+    }
     if (ok && q->isSelect()) {
         const int columns = q->record().count();
         while (q->next()) {
@@ -445,6 +498,8 @@ Transaction::Rows Transaction::execute(const QString &sql, const QVariantList &p
         setError(QStringLiteral("Transaction not connected"));
         return rows;
     }
+    if (!pending_)
+        waited_.start(); // a statement of its own, or the first of a transaction
     if (lost_ && !reopen())
         return rows;
     if (!pending_ && fileChanged() && !reopen())

@@ -14,6 +14,7 @@
 // A statement or COMMIT that meets another connection's lock waits for it once, at most as long as the
 // data source says (the SQLite driver's Timeout, PostgreSQL's lock_timeout), and goes on once it is gone.
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QSqlDatabase>
@@ -41,6 +42,12 @@ public:
     long SQLDBCode = 0;
     long SQLNRows = 0;
     QString SQLErrText;
+
+    // Set before connect(), for a run that must give up within the data source's wait: connecting then
+    // waits for no lock, and a statement outside a transaction, or a transaction from its first
+    // statement to its COMMIT, waits for other connections' locks once in all, at most as long as the
+    // SQLite driver's Timeout. (A server waits for each statement, up to its lock_timeout.)
+    void setWaitOnce(bool once) { waitOnce_ = once; }
 
     // CONNECT / DISCONNECT / COMMIT / ROLLBACK: 0 on success; the outcome is also in SQLCode.
     // A COMMIT that fails rolls the transaction back.
@@ -86,6 +93,9 @@ private:
     // where it was not then.
     bool fileChanged() const;
     bool commitWaiting(QSqlDatabase &db);
+    // SQLite: true, after a pause, when a try that began `tryBegun` ms into the wait `waited` met another
+    // connection's lock and another try can end within the data source's wait.
+    bool tryAgain(const QSqlError &error, const QElapsedTimer &waited, qint64 tryBegun);
     int endTransaction(bool commit);
 
     QString connectionName_;
@@ -93,9 +103,12 @@ private:
     bool lost_ = false;    // the connection went away; it is made again at the next statement
     bool pending_ = false; // a write waits for COMMIT or ROLLBACK
     bool unfit_ = false;   // the last statement's failure leaves the connection of no more use
-    QString source_;       // the connect string as the driver sees it
+    QString source_;       // the connect string as given, the data source first, without user and password
     bool sqlite_ = false;
-    int lockWait_ = 0;     // ms a COMMIT waits for another connection's read (SQLite)
+    int lockWait_ = 0;     // ms a COMMIT, and with the own wait a statement, waits for a lock (SQLite)
+    bool waitOnce_ = false;
+    bool ownWait_ = false; // the SQLite driver's own wait is cut: this object waits, within waited_
+    QElapsedTimer waited_; // since the statement or transaction began
     struct DatabaseFile {
         QByteArray path;   // empty where unknown
         quint64 device = 0, inode = 0;

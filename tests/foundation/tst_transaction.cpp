@@ -107,6 +107,32 @@ private slots:
         QVERIFY2(!sqlca().SQLErrText.contains(QLatin1String("QODBC")), qPrintable(sqlca().SQLErrText));
     }
 
+    // The data source named with an attribute of its driver's, as the loader and any other caller may
+    // give it: the name reaches the driver manager once, with the attribute.
+    void dataSourceWithAnAttribute_data()
+    {
+        QTest::addColumn<bool>("waitOnce");
+        QTest::addRow("waiting as the driver does") << false;
+        QTest::addRow("waiting once") << true;
+    }
+    void dataSourceWithAnAttribute()
+    {
+        QFETCH(bool, waitOnce);
+        TestDataSource source;
+        QVERIFY2(source.isValid(), qPrintable(source.error()));
+        rt::Transaction tr(QStringLiteral("attribute"));
+        tr.DBMS = QStringLiteral("ODBC");
+        tr.AutoCommit = false;
+        tr.DBParm = QStringLiteral("ConnectString='DSN=vemka;PWD=pelvok3864;%1'")
+                        .arg(onPostgres() ? QLatin1String("CommLog=0") : QLatin1String("Timeout=2000"));
+        tr.setWaitOnce(waitOnce);
+        QVERIFY2(tr.connect() == 0, qPrintable(tr.SQLErrText));
+        tr.execute(QStringLiteral("INSERT INTO xmsz (nj) VALUES ('41')"));
+        QCOMPARE(tr.SQLCode, 0L);
+        QCOMPARE(tr.commit(), 0);
+        QCOMPARE(source.count(QStringLiteral("xmsz")), 1);
+    }
+
     void statementsWithoutConnectionFailSafely()
     {
         TestDataSource source(TestDataSource::NoDatabase);

@@ -111,23 +111,24 @@ fi
 
 # ---- the weight-limit loader, on the data source that the launcher uses
 loader="$PREFIX/bin/fitmarkel-load-limits"
-printf 's,z1,z2,z3,z4,source\r\n150,40,45,50,55,school\r\n' >"$TMP/men.csv"
-printf 's,z1,z2,z3,z4\n150,38,43,48,53\n151,39,44,49,54\n' >"$TMP/women.csv"
+# Every height that each sex's lookup reads: 140 to 190 cm for the men, to 186 cm for the women.
+{ printf 's,z1,z2,z3,z4,source\r\n'; for s in $(seq 140 190); do printf '%s,%s,%s,%s,%s,school\r\n' $s $((s - 100)) $((s - 95)) $((s - 90)) $((s - 85)); done; } >"$TMP/men.csv"
+{ printf 's,z1,z2,z3,z4\n'; for s in $(seq 140 186); do printf '%s,%s,%s,%s,%s\n' $s $((s - 102)) $((s - 97)) $((s - 92)) $((s - 87)); done; } >"$TMP/women.csv"
 load() { # home
   "${as_user[@]}" HOME="$1" "$loader" "$TMP/men.csv" "$TMP/women.csv" >"$TMP/loader.log" 2>&1 \
     || { cat "$TMP/loader.log"; return 1; }
 }
 rows() { sqlite3 "$1" 'SELECT COUNT(*) FROM dx1234_m; SELECT COUNT(*) FROM dx1234_w' | tr '\n' ' '; }
 [ -x "$loader" ] && pass "the loader is installed" || fail "no loader $loader"
-if load "$home2" && [ "$(rows "$own")" = "1 2 " ] && [ ! -e "$home2/.local/share/fitmarkel" ]; then
+if load "$home2" && [ "$(rows "$own")" = "51 47 " ] && [ ! -e "$home2/.local/share/fitmarkel" ]; then
   pass "the loader fills the system's data source"
 else
   fail "the loader on the system's data source"
 fi
 : >"$sysini/odbc.ini"
-if load "$home" && [ "$(rows "$data/vemka.db")" = "1 2 " ] \
+if load "$home" && [ "$(rows "$data/vemka.db")" = "51 47 " ] \
   && [ "$(sqlite3 "$data/vemka.db" "SELECT xm_z_m FROM xmsz WHERE nj = '41'")" = "1" ] \
-  && grep -qF "dx1234_w: 2 rows" "$TMP/loader.log"; then
+  && grep -qF "dx1234_w: 47 rows" "$TMP/loader.log"; then
   pass "the loader replaces the weight limits of the launcher's default data source, the settings kept"
 else
   fail "the loader on the default data source"

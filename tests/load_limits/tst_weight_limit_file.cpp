@@ -1,11 +1,12 @@
 // Reading and checking a school's weight-limit CSV file: what a CSV reader must take (byte-order
-// mark, CRLF, quoting, columns by name), and every kind of row that the lookup could not use, named by
-// its line.
+// mark, CRLF, quoting, columns by name), every kind of row that the tables refuse or the lookup could
+// not use, named by its line, and the heights that each sex's table must hold.
 #include "common/weight_limit_file.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 
+using common::Sex;
 using common::WeightLimitTable;
 
 namespace {
@@ -27,18 +28,22 @@ private slots:
     void shippedFilesAreRead_data()
     {
         QTest::addColumn<QString>("file");
+        QTest::addColumn<Sex>("sex");
         QTest::addColumn<int>("rows");
         QTest::addColumn<QString>("first");
         QTest::addColumn<QString>("last");
-        QTest::addRow("men") << "weight-limits-men.csv" << 51 << "2:140=40.4/44.8/49.8/51.3" << "52:190=61.2/68.8/77.9/80.8";
-        QTest::addRow("women") << "weight-limits-women.csv" << 47 << "2:140=38.8/43/47.8/49.2" << "48:186=57/64.1/72.6/75.4";
+        QTest::addRow("men") << "weight-limits-men.csv" << Sex::Male << 51 << "2:140=40.4/44.8/49.8/51.3" << "52:190=61.2/68.8/77.9/80.8";
+        QTest::addRow("women") << "weight-limits-women.csv" << Sex::Female << 47 << "2:140=38.8/43/47.8/49.2" << "48:186=57/64.1/72.6/75.4";
     }
     void shippedFilesAreRead()
     {
         QFETCH(QString, file);
+        QFETCH(Sex, sex);
         QFETCH(int, rows);
-        const WeightLimitTable table = common::readWeightLimitFile(QStringLiteral(FM_DATA_DIR "/") + file);
+        WeightLimitTable table = common::readWeightLimitFile(QStringLiteral(FM_DATA_DIR "/") + file);
+        common::requireLookedUpHeights(table, sex);
         QCOMPARE(table.problems, QStringList());
+        QCOMPARE(table.unused, QList<int>());
         QCOMPARE(table.rows.size(), rows);
         QTEST(rowsOf(table).first(), "first");
         QTEST(rowsOf(table).last(), "last");
@@ -60,8 +65,7 @@ private slots:
             << QByteArray("\ns,z1,z2,z3,z4\n\n150,40,45,50,55\n,,,,\n151,41,46,51,56") << QStringList{"4:150=40/45/50/55", "6:151=41/46/51/56"};
         QTest::addRow("blanks around numbers") << QByteArray("s,z1,z2,z3,z4\n 150 , 40 ,45,50, 55\n") << QStringList{"2:150=40/45/50/55"};
         QTest::addRow("a whole height written with a point") << QByteArray("s,z1,z2,z3,z4\n150.0,40,45,50,55\n") << QStringList{"2:150=40/45/50/55"};
-        // As the lookup takes them: each limit opens the band above it, an empty band scores nothing.
-        QTest::addRow("equal limits") << QByteArray("s,z1,z2,z3,z4\n150,40,40,50,50\n") << QStringList{"2:150=40/40/50/50"};
+        QTest::addRow("limits just apart") << QByteArray("s,z1,z2,z3,z4\n150,0.1,40,40.1,40.2\n") << QStringList{"2:150=0.1/40/40.1/40.2"};
     }
     void usableFilesAreRead()
     {
@@ -76,8 +80,23 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QStringList>("problems");
         const QByteArray header("s,z1,z2,z3,z4\n");
+        const QByteArray nul(1, '\0');
         QTest::addRow("a row out of order") << header + "150,40,45,50,55\n151,41,46,45,56\n"
-                                            << QStringList{"t.csv:3: the limits are not in ascending order: z3 45 is below z2 46"};
+                                            << QStringList{"t.csv:3: the limits are not in ascending order: z3 45 is not above z2 46"};
+        // As the tables' CHECK holds them: every band holds some weight.
+        QTest::addRow("equal limits") << header + "150,40,40,50,55\n151,41,46,51,51\n"
+                                      << QStringList{"t.csv:2: the limits are not in ascending order: z2 40 is not above z1 40",
+                                                     "t.csv:3: the limits are not in ascending order: z4 51 is not above z3 51"};
+        QTest::addRow("limits equal as the lookup reads them") << header + "150,40,45,50.00000001,50\n"
+                                                               << QStringList{"t.csv:2: the limits are not in ascending order: z4 50 is not above z3 50.00000001"};
+        QTest::addRow("limits not above 0") << header + "150,-5,45,50,55\n151,0,46,51,56\n152,1e-50,46,51,56\n"
+                                            << QStringList{"t.csv:2: z1 -5 is not above 0 kg", "t.csv:3: z1 0 is not above 0 kg",
+                                                           "t.csv:4: z1 1e-50 is not above 0 kg"};
+        QTest::addRow("control characters, shown escaped")
+            << header + "150,40,45,50,5" + nul + "\n\"15\x1b[2J1\",40,45,50,55\n152,\"4\t0\",45,50,55\n"
+            << QStringList{"t.csv:2: z4 \"5\\u0000\" is not a number of kilograms",
+                           "t.csv:3: the height s \"15\\u001B[2J1\" is not a positive whole number of centimetres",
+                           "t.csv:4: z1 \"4\\t0\" is not a number of kilograms"};
         QTest::addRow("a height twice") << header + "150,40,45,50,55\n151,41,46,51,56\n150,40,45,50,55\n"
                                         << QStringList{"t.csv:4: the height 150 is there twice (first on line 2)"};
         QTest::addRow("a text in a limit") << header + "150,40,abc,50,55\n" << QStringList{"t.csv:2: z2 \"abc\" is not a number of kilograms"};
@@ -92,11 +111,12 @@ private slots:
                            "t.csv:3: the height s \"0\" is not a positive whole number of centimetres",
                            "t.csv:4: the height s \"-150\" is not a positive whole number of centimetres",
                            "t.csv:5: the height s \"\" is not a positive whole number of centimetres"};
-        QTest::addRow("a missing column") << QByteArray("s,z1,z2,z4,source\n150,40,45,55,x\n")
-                                          << QStringList{"t.csv:1: the header line has no column z3 (it has: s, z1, z2, z4, source)"};
+        QTest::addRow("a missing column") << "s,z1,z2,z" + nul + "3,source\n150,40,45,55,x\n"
+                                          << QStringList{"t.csv:1: the header line has no column z3 (it has: \"s\", \"z1\", \"z2\", \"z\\u00003\", \"source\")",
+                                                         "t.csv:1: the header line has no column z4 (it has: \"s\", \"z1\", \"z2\", \"z\\u00003\", \"source\")"};
         QStringList noColumn;
         for (const char *c : {"s", "z1", "z2", "z3", "z4"})
-            noColumn << QStringLiteral("t.csv:1: the header line has no column %1 (it has: s;z1;z2;z3;z4; columns are separated by commas)")
+            noColumn << QStringLiteral("t.csv:1: the header line has no column %1 (it has: \"s;z1;z2;z3;z4\"; columns are separated by commas)")
                             .arg(QLatin1String(c));
         QTest::addRow("semicolons between the columns") << QByteArray("s;z1;z2;z3;z4\n150;40;45;50;55\n") << noColumn;
         QTest::addRow("a column twice") << QByteArray("s,z1,z2,z3,z4,z1\n150,40,45,50,55,40\n") << QStringList{"t.csv:1: the header line names the column z1 twice"};
@@ -122,6 +142,81 @@ private slots:
         QTEST(table.problems, "problems");
         QVERIFY(!table.usable());
         QCOMPARE(table.rows.size(), 0);
+    }
+
+    void eachSexNeedsEveryHeightItLooksUp_data()
+    {
+        QTest::addColumn<Sex>("sex");
+        QTest::addColumn<QList<int>>("heights");
+        QTest::addColumn<QStringList>("problems");
+        QTest::addColumn<QList<int>>("unused");
+        QList<int> men, women;
+        for (int s = 140; s <= 190; ++s)
+            (s <= 186 ? women : men) << s;
+        men = women + men;
+        const auto without = [](QList<int> heights, std::initializer_list<int> gone) {
+            for (const int s : gone)
+                heights.removeAll(s);
+            return heights;
+        };
+        const QString menNeed = QStringLiteral(": the men's table needs one for every whole centimetre from 140 to 190");
+        const QString womenNeed = QStringLiteral(": the women's table needs one for every whole centimetre from 140 to 186");
+        QTest::addRow("the men's heights") << Sex::Male << men << QStringList() << QList<int>();
+        QTest::addRow("the women's heights") << Sex::Female << women << QStringList() << QList<int>();
+        QTest::addRow("the men's heights for the women: the tallest never looked up")
+            << Sex::Female << men << QStringList() << QList<int>{187, 188, 189, 190};
+        QTest::addRow("the women's heights for the men") << Sex::Male << women << QStringList{"t.csv: no usable row for 187-190 cm" + menNeed}
+                                                          << QList<int>();
+        QTest::addRow("one man's height missing") << Sex::Male << without(men, {175}) << QStringList{"t.csv: no usable row for 175 cm" + menNeed}
+                                                  << QList<int>();
+        QTest::addRow("the women's lowest and highest missing, rows beyond them")
+            << Sex::Female << without(women, {140, 186}) + QList<int>{100, 139, 187, 250}
+            << QStringList{"t.csv: no usable row for 140, 186 cm" + womenNeed} << QList<int>{100, 139, 187, 250};
+    }
+    void eachSexNeedsEveryHeightItLooksUp()
+    {
+        QFETCH(Sex, sex);
+        QFETCH(QList<int>, heights);
+        QByteArray csv("s,z1,z2,z3,z4\n");
+        for (const int s : heights)
+            csv += QByteArray::number(s) + ",40,45,50,55\n";
+        WeightLimitTable table = common::readWeightLimitTable(csv, QStringLiteral("t.csv"));
+        common::requireLookedUpHeights(table, sex);
+        QTEST(table.problems, "problems");
+        QTEST(table.unused, "unused");
+    }
+
+    // A row refused for its limits has said so; one whose height cannot be read leaves that height
+    // missing; a file not read at all says why alone.
+    void heightsOfRefusedRows()
+    {
+        QByteArray csv("s,z1,z2,z3,z4\n");
+        for (int s = 140; s <= 190; ++s)
+            csv += QByteArray::number(s) + (s == 150 ? ",40,40,50,55\n" : s == 160 ? ",40,45,50\n" : ",40,45,50,55\n");
+        WeightLimitTable table = common::readWeightLimitTable(csv, QStringLiteral("t.csv"));
+        common::requireLookedUpHeights(table, Sex::Male);
+        QCOMPARE(table.problems, (QStringList{"t.csv:12: the limits are not in ascending order: z2 40 is not above z1 40",
+                                              "t.csv:22: 4 fields, but the header line has 5",
+                                              "t.csv: no usable row for 160 cm: the men's table needs one for every whole centimetre from 140 to 190"}));
+
+        table = common::readWeightLimitTable("s;z1;z2;z3;z4\n150;40;45;50;55\n", QStringLiteral("t.csv"));
+        const QStringList unreadable = table.problems;
+        common::requireLookedUpHeights(table, Sex::Male);
+        QCOMPARE(table.problems, unreadable);
+    }
+
+    void heightRuns_data()
+    {
+        QTest::addColumn<QList<int>>("heights");
+        QTest::addColumn<QString>("runs");
+        QTest::addRow("none") << QList<int>() << "";
+        QTest::addRow("one") << QList<int>{175} << "175";
+        QTest::addRow("runs and single heights, in any order") << QList<int>{190, 141, 140, 170, 189, 143, 142, 188} << "140-143, 170, 188-190";
+    }
+    void heightRuns()
+    {
+        QFETCH(QList<int>, heights);
+        QTEST(common::heightRuns(heights), "runs");
     }
 
     void unreadableFile()
