@@ -245,6 +245,10 @@ private slots:
     void busyCursorWhileASaveWaits();
     void saveWaitsOnceForAnotherProgramsLock_data();
     void saveWaitsOnceForAnotherProgramsLock();
+    void saveRightAfterAServerRestartStores_data();
+    void saveRightAfterAServerRestartStores();
+    void saveWhoseCommitLosesItsConnection_data();
+    void saveWhoseCommitLosesItsConnection();
     void saveAfterTheFileIsWritableAgainStores();
     void saveAfterARealFullDiskStores();
     void restoredFileIsReadAndSavedInto();
@@ -948,6 +952,91 @@ void TestSettingsWindow::saveWaitsOnceForAnotherProgramsLock()
     clickSave();
     QCOMPARE(boxes->count(), 1);
     verifyStored(QStringLiteral("41"), chosen);
+}
+
+void TestSettingsWindow::saveRightAfterAServerRestartStores_data()
+{
+    QTest::addColumn<bool>("storedRow");
+    QTest::addColumn<bool>("downAtTheSave");
+    QTest::newRow("a new row") << false << false;
+    QTest::newRow("the stored row") << true << false;
+    QTest::newRow("the stored row, the server still down") << true << true;
+}
+
+// The department's server restarts while the window is open: its connection is gone, and the Save
+// makes it again and stores, with no message. While the server is still down, the Save fails with its
+// message at once, and the first Save once it is back stores.
+void TestSettingsWindow::saveRightAfterAServerRestartStores()
+{
+    QFETCH(bool, storedRow);
+    QFETCH(bool, downAtTheSave);
+    if (onSqlite())
+        QSKIP("an embedded SQLite database has no server to restart");
+    if (storedRow)
+        seed(QStringLiteral("42"), {"xm_t_m"});
+    openWindow("w_xm_dx2");
+    clickRadio(QStringLiteral("rb_5_m"));
+    if (downAtTheSave) {
+        QVERIFY(source->stopServer());
+        QElapsedTimer waited;
+        waited.start();
+        clickSave();
+        const qint64 ms = waited.elapsed();
+        // Within the data source's lock wait (1 s here): the Save does not wait for the server.
+        QVERIFY2(ms < 1000, qPrintable(QString::number(ms)));
+        verifySaveFailedBox(1, QStringLiteral("connection"));
+        QVERIFY(window->saveEnabled());
+        QVERIFY2(source->startServer(), qPrintable(source->error()));
+        verifyStored(QStringLiteral("42"), {"xm_t_m"});
+    } else {
+        QVERIFY2(source->restartServer(), qPrintable(source->error()));
+    }
+    clickSave();
+    QCOMPARE(boxes->count(), downAtTheSave ? 1 : 0);
+    QVERIFY(!window->saveEnabled());
+    QCOMPARE(window->dw_1().rowStatus(1), Status::NotModified);
+    verifyStored(QStringLiteral("42"), storedRow ? QStringList{"xm_t_m", "xm_5_m"} : QStringList{"xm_5_m"});
+    QCOMPARE(source->count(QStringLiteral("xmsz")), 1);
+}
+
+void TestSettingsWindow::saveWhoseCommitLosesItsConnection_data()
+{
+    QTest::addColumn<bool>("storedRow");
+    QTest::addColumn<int>("cuts");
+    QTest::newRow("a new row, cut once") << false << 1;
+    QTest::newRow("the stored row, cut once") << true << 1;
+    QTest::newRow("a new row, cut twice") << false << 2;
+}
+
+// The connection is lost as the Save's COMMIT begins, so nothing is committed: the Save writes the row
+// again on a new connection and commits it. Lost again there, the Save fails with its message, and the
+// next Save stores.
+void TestSettingsWindow::saveWhoseCommitLosesItsConnection()
+{
+    QFETCH(bool, storedRow);
+    QFETCH(int, cuts);
+    if (onSqlite())
+        QSKIP("an embedded SQLite database has no server to lose");
+    if (storedRow)
+        seed(QStringLiteral("43"), {"xm_t_m"});
+    openWindow("w_xm_dx3");
+    clickRadio(QStringLiteral("rb_z_w"));
+    QVERIFY2(source->cutConnectionAtCommit(cuts), qPrintable(source->error()));
+    const QStringList chosen = storedRow ? QStringList{"xm_t_m", "xm_z_w"} : QStringList{"xm_z_w"};
+    clickSave();
+    if (cuts > 1) {
+        verifySaveFailedBox(1, QStringLiteral("connection"));
+        QVERIFY(window->saveEnabled());
+        QCOMPARE(window->dw_1().rowStatus(1), storedRow ? Status::DataModified : Status::NewModified);
+        QCOMPARE(source->count(QStringLiteral("xmsz")), storedRow ? 1 : 0);
+        QVERIFY(!source->anotherSessionHoldsTransaction());
+        clickSave();
+    }
+    QCOMPARE(boxes->count(), cuts > 1 ? 1 : 0);
+    QVERIFY(!window->saveEnabled());
+    QCOMPARE(window->dw_1().rowStatus(1), Status::NotModified);
+    QCOMPARE(source->count(QStringLiteral("xmsz")), 1);
+    verifyStored(QStringLiteral("43"), chosen);
 }
 
 // The database file cannot be written for a while (here by its immutable attribute): the Saves fail

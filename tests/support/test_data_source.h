@@ -40,6 +40,9 @@ public:
     // From now on the database refuses every write to xmsz: SQLite by a trigger, PostgreSQL as a
     // read-only database for every new session.
     bool refuseWrites();
+    // PostgreSQL: the next `times` COMMITs of a change to xmsz lose their connection: the server ends
+    // the session before the change is committed. Changes this fixture makes count too.
+    bool cutConnectionAtCommit(int times);
     // PostgreSQL: stops the server, which cuts every session, and starts it again.
     bool stopServer();
     bool startServer();
