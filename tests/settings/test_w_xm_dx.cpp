@@ -72,23 +72,25 @@ int descriptorsOn(const QString &file)
 }
 
 // Another program's session in a thread of its own: takes a lock, holds it for `ms`, runs
-// `beforeRelease` and lets go. Ended early, it waits for the session to let go.
+// `beforeRelease` and lets go (by `end`: a rollback, or a commit of what it wrote). Ended early, it
+// waits for the session to let go.
 class HeldElsewhere {
 public:
-    HeldElsewhere(bool (OtherSession::*take)(), int ms, std::function<void()> beforeRelease = {})
+    HeldElsewhere(std::function<bool(OtherSession &)> take, int ms, std::function<void()> beforeRelease = {},
+                  bool (OtherSession::*end)() = &OtherSession::release)
     {
         std::promise<QString> taken;
         std::future<QString> refused = taken.get_future();
-        thread_ = std::thread([take, ms, beforeRelease, taken = std::move(taken)]() mutable {
+        thread_ = std::thread([take, ms, beforeRelease, end, taken = std::move(taken)]() mutable {
             OtherSession session;
-            const bool holding = (session.*take)();
+            const bool holding = take(session);
             taken.set_value(holding ? QString() : QStringLiteral("the other session took no lock: ") + session.error());
             if (!holding)
                 return;
             QThread::msleep(ms);
             if (beforeRelease)
                 beforeRelease();
-            session.release();
+            (session.*end)();
         });
         error_ = refused.get();
     }
@@ -238,7 +240,8 @@ private slots:
     void saveWritesTheChosenFlags_data();
     void saveWritesTheChosenFlags();
     void secondSaveUpdatesAndKeepsCarriedColumns();
-    void duplicateKeyFailsAndKeepsTheOtherRow();
+    void rowStoredMeanwhileTakesTheChoice_data();
+    void rowStoredMeanwhileTakesTheChoice();
     void failedCommitLeavesNoRowAndNextSaveWrites();
     void failedCommitKeepsTheStoredRow();
     void fullDiskFailsOnceAndTheNextSaveStores();
@@ -795,19 +798,47 @@ void TestSettingsWindow::secondSaveUpdatesAndKeepsCarriedColumns()
     QCOMPARE(stored(QStringLiteral("44"), QStringLiteral("xm_58_w")), QStringLiteral("q"));
 }
 
-void TestSettingsWindow::duplicateKeyFailsAndKeepsTheOtherRow()
+void TestSettingsWindow::rowStoredMeanwhileTakesTheChoice_data()
 {
+    QTest::addColumn<bool>("duringTheSave");
+    QTest::newRow("stored before the Save") << false;
+    QTest::newRow("stored while the Save waits for it") << true;
+}
+
+// The window opened on a year without a row; another PC stores the year's row meanwhile. The Save
+// stores the window's choice into that row, which keeps its carried columns, and later Saves of the
+// window change it.
+void TestSettingsWindow::rowStoredMeanwhileTakesTheChoice()
+{
+    QFETCH(bool, duringTheSave);
     openWindow("w_xm_dx2");
     QVERIFY(window->saveEnabled());
-    // Meanwhile the year's row is saved elsewhere.
-    seed(QStringLiteral("42"), {"xm_z_m"});
     clickRadio(QStringLiteral("rb_w_m"));
+    const QString otherRow = QStringLiteral("INSERT INTO xmsz (nj, xm_z_m, xm_58_m, xm_58_w) VALUES ('42', '1', 'p', 'q')");
+    std::optional<HeldElsewhere> other;
+    if (duringTheSave) {
+        other.emplace([&](OtherSession &s) { return s.begin() && s.exec(otherRow); }, 300, std::function<void()>(),
+                      &OtherSession::commit);
+        QVERIFY2(other->holding(), qPrintable(other->error()));
+    } else {
+        QVERIFY2(source->exec(otherRow), qPrintable(source->error()));
+    }
     clickSave();
-    verifySaveFailedBox(1, QStringLiteral("unique"));
-    QVERIFY(window->saveEnabled());
-    QCOMPARE(window->dw_1().rowStatus(1), Status::NewModified);
+    other.reset();
+    QCOMPARE(boxes->count(), 0);
+    QVERIFY(!window->saveEnabled());
     QCOMPARE(source->count(QStringLiteral("xmsz")), 1);
-    verifyStored(QStringLiteral("42"), {"xm_z_m"});
+    verifyStored(QStringLiteral("42"), {"xm_w_m"});
+    QCOMPARE(stored(QStringLiteral("42"), QStringLiteral("xm_58_m")), QStringLiteral("p"));
+    QCOMPARE(stored(QStringLiteral("42"), QStringLiteral("xm_58_w")), QStringLiteral("q"));
+    QCOMPARE(window->dw_1().rowStatus(1), Status::NotModified);
+
+    clickRadio(QStringLiteral("rb_5_m"));
+    clickSave();
+    QCOMPARE(boxes->count(), 0);
+    QCOMPARE(source->count(QStringLiteral("xmsz")), 1);
+    verifyStored(QStringLiteral("42"), {"xm_w_m", "xm_5_m"});
+    QCOMPARE(stored(QStringLiteral("42"), QStringLiteral("xm_58_m")), QStringLiteral("p"));
 }
 
 void TestSettingsWindow::failedCommitLeavesNoRowAndNextSaveWrites()

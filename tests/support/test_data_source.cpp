@@ -440,12 +440,25 @@ bool OtherSession::exec(const QString &sql)
     return true;
 }
 
+bool OtherSession::begin()
+{
+    // SQLite: the write lock at once, so that a writer of the program waits from its first statement.
+    return isPostgres() ? QSqlDatabase::database(name_, false).transaction() : exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+bool OtherSession::commit()
+{
+    QSqlDatabase db = QSqlDatabase::database(name_, false);
+    if (isPostgres() ? db.commit() : exec(QStringLiteral("COMMIT")))
+        return true;
+    if (isPostgres())
+        error_ = db.lastError().text();
+    return false;
+}
+
 bool OtherSession::holdWriteLock()
 {
-    if (!isPostgres())
-        return exec(QStringLiteral("BEGIN IMMEDIATE"));
-    QSqlDatabase db = QSqlDatabase::database(name_, false);
-    return db.transaction() && exec(QStringLiteral("LOCK TABLE xmsz IN SHARE ROW EXCLUSIVE MODE"));
+    return begin() && (!isPostgres() || exec(QStringLiteral("LOCK TABLE xmsz IN SHARE ROW EXCLUSIVE MODE")));
 }
 
 bool OtherSession::lockOutReaders()

@@ -88,6 +88,9 @@ public:
 
     bool isOpen() const;
     bool exec(const QString &sql);
+    // A transaction of the session's own, for statements that then wait for its commit() or release().
+    bool begin();
+    bool commit();
     QString error() const { return error_; }
 
     // A write lock on xmsz: the program's writes to it wait for the data source's timeout, then fail.
