@@ -121,17 +121,15 @@ bool d_xmsz::insertRowInto(const Row &row)
         const QLatin1String name(kColumns[i]);
         names << name;
         marks << QStringLiteral("?");
-        if (i != 0) // all but the key
-            sets << name + QStringLiteral(" = excluded.") + name;
+        sets << name + QStringLiteral(" = excluded.") + name;
         params << row.values[i];
     }
     // The year's row may have been stored meanwhile (by another PC, or by this Save's COMMIT whose
     // answer was lost): the new row's values then go into it, in the same statement, so the year keeps
     // one row and the last save wins. Columns not written keep what that row holds.
-    const QString onConflict = sets.isEmpty() ? QStringLiteral("DO NOTHING")
-                                              : QStringLiteral("DO UPDATE SET ") + sets.join(QStringLiteral(", "));
-    return executeWrite(QStringLiteral("INSERT INTO xmsz (%1) VALUES (%2) ON CONFLICT (nj) %3")
-                            .arg(names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")), onConflict),
+    return executeWrite(QStringLiteral("INSERT INTO xmsz (%1) VALUES (%2) ON CONFLICT (nj) DO UPDATE SET %3")
+                            .arg(names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")),
+                                 sets.join(QStringLiteral(", "))),
                         params);
 }
 
