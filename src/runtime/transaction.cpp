@@ -380,7 +380,11 @@ bool Transaction::tryAgain(const QSqlError &error, const QElapsedTimer &waited, 
     return true;
 }
 
-int Transaction::commit() { return endTransaction(true); }
+int Transaction::commit()
+{
+    madeAgain_ = false;
+    return endTransaction(true);
+}
 
 int Transaction::rollback() { return endTransaction(false); }
 
@@ -402,13 +406,16 @@ int Transaction::endTransaction(bool commit)
         return 0;
     }
     const QSqlError failure = db.lastError();
+    const bool lost = commit && connectionLost();
     // After a failed COMMIT nothing stays half-written: it is rolled back. Where the ROLLBACK fails
     // too, the database may already have ended the transaction by itself (SQLite does after a full
     // disk) or the connection is gone; a new connection is the one state known to be clean. So it is
     // after a failure that leaves the connection unfit.
-    const bool clean = (commit && !needsNewConnection(failure) && db.rollback()) || reopen();
+    const bool clean = (commit && !lost && !needsNewConnection(failure) && db.rollback()) || reopen();
     if (commit || !clean) {
         setErrorOf(failure);
+        if (lost && clean)
+            madeAgain_ = true;
         return -1;
     }
     setSuccess();
@@ -493,6 +500,7 @@ bool Transaction::run(const QString &sql, const QVariantList &params, bool read,
 Transaction::Rows Transaction::execute(const QString &sql, const QVariantList &params)
 {
     SQLNRows = 0;
+    madeAgain_ = false;
     Rows rows;
     if (!connected_) {
         setError(QStringLiteral("Transaction not connected"));
@@ -506,16 +514,23 @@ Transaction::Rows Transaction::execute(const QString &sql, const QVariantList &p
         return rows;
     const bool read = isRead(sql);
     const bool inTransaction = pending_;
-    if (run(sql, params, read, rows) || !(unfit_ || connectionLost()))
+    if (run(sql, params, read, rows))
+        return rows;
+    const bool lost = connectionLost();
+    if (!unfit_ && !lost)
         return rows;
 
     // The connection went away under the statement, or its failure left it of no more use: make it
     // again. A read runs once more; a write keeps its failure and is not repeated behind the caller's
-    // back.
+    // back, which learns that its transaction went with the old connection.
     const QString failure = SQLErrText;
     const long code = SQLDBCode;
-    if (reopen() && read && !inTransaction && run(sql, params, read, rows))
-        return rows;
+    const bool runAgain = read && !inTransaction;
+    if (reopen()) {
+        if (runAgain && run(sql, params, read, rows))
+            return rows;
+        madeAgain_ = lost && !runAgain;
+    }
     setError(failure);
     SQLDBCode = code;
     return rows;

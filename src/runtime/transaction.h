@@ -67,6 +67,13 @@ public:
     // a write is not: it fails, and the next statement finds the connection made again.
     Rows execute(const QString &sql, const QVariantList &params = {});
 
+    // The last statement or COMMIT failed because its connection was lost, and a new connection
+    // already stands in its place: the transaction's work went with the old one (nothing of it is
+    // pending), and a caller whose work stores the same state however often it runs may run it once
+    // more. A COMMIT whose connection was lost may have gone through or not. ROLLBACK leaves this as
+    // it was.
+    bool connectionMadeAgain() const { return madeAgain_; }
+
     // The ODBC connect string held by DBParm's ConnectString='…', as ODBC receives it.
     static QString connectStringOf(const QString &dbparm);
 
@@ -103,6 +110,7 @@ private:
     bool lost_ = false;    // the connection went away; it is made again at the next statement
     bool pending_ = false; // a write waits for COMMIT or ROLLBACK
     bool unfit_ = false;   // the last statement's failure leaves the connection of no more use
+    bool madeAgain_ = false; // the last failure lost its connection, and a new one is made
     QString source_;       // the connect string as given, the data source first, without user and password
     bool sqlite_ = false;
     int lockWait_ = 0;     // ms a COMMIT, and with the own wait a statement, waits for a lock (SQLite)

@@ -113,17 +113,23 @@ d_xmsz::RowStatus d_xmsz::rowStatus(long row) const
 
 bool d_xmsz::insertRowInto(const Row &row)
 {
-    QStringList names, marks;
+    QStringList names, marks, sets;
     QVariantList params;
     for (int i = 0; i < kColumnCount; ++i) {
         if (!row.modified[i] || !isWritable(i))
             continue;
-        names << QLatin1String(kColumns[i]);
+        const QLatin1String name(kColumns[i]);
+        names << name;
         marks << QStringLiteral("?");
+        sets << name + QStringLiteral(" = excluded.") + name;
         params << row.values[i];
     }
-    return executeWrite(QStringLiteral("INSERT INTO xmsz (%1) VALUES (%2)")
-                            .arg(names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
+    // The year's row may have been stored meanwhile (by another PC, or by this Save's COMMIT whose
+    // answer was lost): the new row's values then go into it, in the same statement, so the year keeps
+    // one row and the last save wins. Columns not written keep what that row holds.
+    return executeWrite(QStringLiteral("INSERT INTO xmsz (%1) VALUES (%2) ON CONFLICT (nj) DO UPDATE SET %3")
+                            .arg(names.join(QStringLiteral(", ")), marks.join(QStringLiteral(", ")),
+                                 sets.join(QStringLiteral(", "))),
                         params);
 }
 

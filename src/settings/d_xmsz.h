@@ -5,10 +5,11 @@
 // Readers (the score windows) use retrieve(), rowCount(), getRow() and getItemString() only.
 // Values come back exactly as stored: NULL as a null QString, nothing trimmed.
 //
-// update() writes a new row as INSERT and a retrieved row as UPDATE by the key it was retrieved with;
-// it neither commits nor rolls back. update(false) leaves the row marked as it was, so a caller that
-// commits afterwards calls resetUpdate() only once the COMMIT has succeeded. Both show the busy cursor
-// while they work with the data source.
+// update() writes a new row as INSERT (into the row of its key where one is there already) and a
+// retrieved row as UPDATE by the key it was retrieved with; it neither commits nor rolls back.
+// update(false) leaves the row marked as it was, so a caller that commits afterwards calls
+// resetUpdate() only once the COMMIT has succeeded. Both show the busy cursor while they work with
+// the data source.
 #include "runtime/transaction.h"
 
 #include <QString>

@@ -365,20 +365,27 @@ void w_xm_dx::save()
 
     // A refused write and a COMMIT that did not go through both fail the save; the row counts as
     // stored only after the COMMIT. The transaction ends before the message: nothing waits on the
-    // database while the operator reads it.
+    // database while the operator reads it. The Save writes the one row with the window's values, so
+    // where its connection was found lost (a restarted server) and made again, it runs once more on
+    // the new one: even after a COMMIT that may have gone through, that stores the same row.
     rt::Transaction &sqlca = rt::sqlca();
     bool stored = false;
     QString reason;
     {
         rt::BusyCursor busy;
-        stored = dw_1_->update(false) == 1;
-        reason = dw_1_->lastError();
-        if (stored && sqlca.commit() != 0) {
-            stored = false;
-            reason = sqlca.SQLErrText;
-        }
-        if (!stored)
+        for (int run = 1;; ++run) {
+            stored = dw_1_->update(false) == 1;
+            reason = dw_1_->lastError();
+            if (stored && sqlca.commit() != 0) {
+                stored = false;
+                reason = sqlca.SQLErrText;
+            }
+            if (stored)
+                break;
             sqlca.rollback();
+            if (run == 2 || !sqlca.connectionMadeAgain())
+                break;
+        }
     }
     if (!stored) {
         saveFailed(reason);

@@ -171,7 +171,7 @@ private slots:
     }
 
     // The server goes away and comes back: a read is made again on a new connection; a write reports
-    // its failure, and the next one goes through.
+    // its failure and that its transaction went with the old connection, and the next one goes through.
     void lostConnectionIsMadeAgain()
     {
         if (!onPostgres())
@@ -190,12 +190,24 @@ private slots:
         insertYear(QStringLiteral("41"));
         QCOMPARE(sqlca().SQLCode, -1L);
         QVERIFY(!sqlca().SQLErrText.isEmpty());
+        QVERIFY(sqlca().connectionMadeAgain());
         QCOMPARE(sqlca().rollback(), 0);
+        QVERIFY(sqlca().connectionMadeAgain());
+        QCOMPARE(source.count(QStringLiteral("xmsz")), 0);
+
+        // Lost as the COMMIT begins: the COMMIT fails and says so, and nothing is stored.
+        QVERIFY2(source.cutConnectionAtCommit(1), qPrintable(source.error()));
+        insertYear(QStringLiteral("41"));
+        QCOMPARE(sqlca().SQLCode, 0L);
+        QVERIFY(!sqlca().connectionMadeAgain());
+        QCOMPARE(sqlca().commit(), -1);
+        QVERIFY(sqlca().connectionMadeAgain());
         QCOMPARE(source.count(QStringLiteral("xmsz")), 0);
 
         insertYear(QStringLiteral("41"));
         QCOMPARE(sqlca().SQLCode, 0L);
         QCOMPARE(sqlca().commit(), 0);
+        QVERIFY(!sqlca().connectionMadeAgain());
         QCOMPARE(source.count(QStringLiteral("xmsz")), 1);
     }
 
@@ -213,6 +225,9 @@ private slots:
         sqlca().execute(QStringLiteral("SELECT nj FROM xmsz WHERE nj = ?"), {QStringLiteral("41")});
         QCOMPARE(sqlca().SQLCode, -1L);
         QVERIFY2(!sqlca().SQLErrText.isEmpty(), "no reason given");
+        insertYear(QStringLiteral("41")); // no new connection to run it again on
+        QCOMPARE(sqlca().SQLCode, -1L);
+        QVERIFY(!sqlca().connectionMadeAgain());
         QVERIFY2(source.startServer(), qPrintable(source.error()));
         sqlca().execute(QStringLiteral("SELECT nj FROM xmsz WHERE nj = ?"), {QStringLiteral("41")});
         QCOMPARE(sqlca().SQLCode, 100L);

@@ -320,15 +320,13 @@ void TestYearScoreWindow::openingEndsWhenTheRowCannotBeStored()
 void TestYearScoreWindow::openingOpensWithTheRowStoredDespiteAFailedSave_data()
 {
     QTest::addColumn<bool>("storedElsewhere");
-    QTest::addColumn<QString>("reason");
-    QTest::newRow("a first Save stored the row, a second one met a lock") << false << "lock";
-    QTest::newRow("another session stored the row, this Save met its key") << true << "unique";
+    QTest::newRow("a first Save stored the row, a second one met a lock") << false;
+    QTest::newRow("another session stored the row, this Save met a lock") << true;
 }
 
 void TestYearScoreWindow::openingOpensWithTheRowStoredDespiteAFailedSave()
 {
     QFETCH(bool, storedElsewhere);
-    QFETCH(QString, reason);
     TestDataSource ds;
     QVERIFY2(ds.isValid(), qPrintable(ds.error()));
     QCOMPARE(TestDataSource::connectSqlca(), 0L);
@@ -341,12 +339,10 @@ void TestYearScoreWindow::openingOpensWithTheRowStoredDespiteAFailedSave()
                                             "xm_8_w, xm_5_w, xm_l_w, xm_z_w, xm_y_w, xm_w_w) "
                                             "VALUES ('41', '0', '1', '0', '1', '0', '1', '0', '0', '0', '0', '0', '0', '0')")),
                      qPrintable(ds.error()));
-            clickRadios(s, {"rb_t_m"});
+        } else {
+            clickRadios(s, {"rb_1_m", "rb_l_m", "rb_w_m"});
             clickSave(s);
-            return;
         }
-        clickRadios(s, {"rb_1_m", "rb_l_m", "rb_w_m"});
-        clickSave(s);
         OtherSession other;
         QVERIFY2(other.holdWriteLock(), qPrintable(other.error()));
         clickRadios(s, {"rb_t_m"});
@@ -373,7 +369,7 @@ void TestYearScoreWindow::openingOpensWithTheRowStoredDespiteAFailedSave()
     QCOMPARE(boxes.count(), 2);
     QCOMPARE(boxes.boxes[0].text, QStringLiteral("请先设置好大学一年级测试项目！"));
     QVERIFY2(boxes.boxes[1].text.startsWith(QStringLiteral("保存失败！\n"))
-                 && boxes.boxes[1].text.contains(reason, Qt::CaseInsensitive),
+                 && boxes.boxes[1].text.contains(QLatin1String("lock"), Qt::CaseInsensitive),
              qPrintable(boxes.boxes[1].text));
     QCOMPARE(ds.count(QStringLiteral("xmsz")), 1);
 }
@@ -902,20 +898,17 @@ void TestYearScoreWindow::lostConnectionNextActionWorks()
     QCOMPARE(shown(win, "em_s_t"), QStringLiteral("7.0"));
     QCOMPARE(boxes.count(), 0);
 
-    // It restarts again while the settings window is open: the first Save reports the lost connection
-    // and stores nothing, the next one stores the row.
+    // It restarts again while the settings window is open: the Save is made on a new connection too,
+    // and stores the row without a word.
     visits_.push_back([&ds](w_xm_dx *s) {
         QVERIFY2(ds.restartServer(), qPrintable(ds.error()));
         clickRadios(s, {"rb_l_m"});
-        clickSave(s);
-        QVERIFY(s->saveEnabled());
         clickSave(s);
         QVERIFY(!s->saveEnabled());
     });
     QTest::mouseClick(child<QPushButton>(win, "cb_2"), Qt::LeftButton);
     QCOMPARE(settingsOpenings_, 1);
-    QCOMPARE(boxes.count(), 1);
-    QVERIFY2(boxes.last().text.startsWith(QStringLiteral("保存失败！\n")), qPrintable(boxes.last().text));
+    QCOMPARE(boxes.count(), 0);
     QCOMPARE(ds.scalar(QStringLiteral("SELECT xm_l_m FROM xmsz WHERE nj = '41'")), QVariant(QStringLiteral("1")));
 }
 

@@ -72,23 +72,25 @@ int descriptorsOn(const QString &file)
 }
 
 // Another program's session in a thread of its own: takes a lock, holds it for `ms`, runs
-// `beforeRelease` and lets go. Ended early, it waits for the session to let go.
+// `beforeRelease` and lets go (by `end`: a rollback, or a commit of what it wrote). Ended early, it
+// waits for the session to let go.
 class HeldElsewhere {
 public:
-    HeldElsewhere(bool (OtherSession::*take)(), int ms, std::function<void()> beforeRelease = {})
+    HeldElsewhere(std::function<bool(OtherSession &)> take, int ms, std::function<void()> beforeRelease = {},
+                  bool (OtherSession::*end)() = &OtherSession::release)
     {
         std::promise<QString> taken;
         std::future<QString> refused = taken.get_future();
-        thread_ = std::thread([take, ms, beforeRelease, taken = std::move(taken)]() mutable {
+        thread_ = std::thread([take, ms, beforeRelease, end, taken = std::move(taken)]() mutable {
             OtherSession session;
-            const bool holding = (session.*take)();
+            const bool holding = take(session);
             taken.set_value(holding ? QString() : QStringLiteral("the other session took no lock: ") + session.error());
             if (!holding)
                 return;
             QThread::msleep(ms);
             if (beforeRelease)
                 beforeRelease();
-            session.release();
+            (session.*end)();
         });
         error_ = refused.get();
     }
@@ -238,13 +240,18 @@ private slots:
     void saveWritesTheChosenFlags_data();
     void saveWritesTheChosenFlags();
     void secondSaveUpdatesAndKeepsCarriedColumns();
-    void duplicateKeyFailsAndKeepsTheOtherRow();
+    void rowStoredMeanwhileTakesTheChoice_data();
+    void rowStoredMeanwhileTakesTheChoice();
     void failedCommitLeavesNoRowAndNextSaveWrites();
     void failedCommitKeepsTheStoredRow();
     void fullDiskFailsOnceAndTheNextSaveStores();
     void busyCursorWhileASaveWaits();
     void saveWaitsOnceForAnotherProgramsLock_data();
     void saveWaitsOnceForAnotherProgramsLock();
+    void saveRightAfterAServerRestartStores_data();
+    void saveRightAfterAServerRestartStores();
+    void saveWhoseCommitLosesItsConnection_data();
+    void saveWhoseCommitLosesItsConnection();
     void saveAfterTheFileIsWritableAgainStores();
     void saveAfterARealFullDiskStores();
     void restoredFileIsReadAndSavedInto();
@@ -791,19 +798,47 @@ void TestSettingsWindow::secondSaveUpdatesAndKeepsCarriedColumns()
     QCOMPARE(stored(QStringLiteral("44"), QStringLiteral("xm_58_w")), QStringLiteral("q"));
 }
 
-void TestSettingsWindow::duplicateKeyFailsAndKeepsTheOtherRow()
+void TestSettingsWindow::rowStoredMeanwhileTakesTheChoice_data()
 {
+    QTest::addColumn<bool>("duringTheSave");
+    QTest::newRow("stored before the Save") << false;
+    QTest::newRow("stored while the Save waits for it") << true;
+}
+
+// The window opened on a year without a row; another PC stores the year's row meanwhile. The Save
+// stores the window's choice into that row, which keeps its carried columns, and later Saves of the
+// window change it.
+void TestSettingsWindow::rowStoredMeanwhileTakesTheChoice()
+{
+    QFETCH(bool, duringTheSave);
     openWindow("w_xm_dx2");
     QVERIFY(window->saveEnabled());
-    // Meanwhile the year's row is saved elsewhere.
-    seed(QStringLiteral("42"), {"xm_z_m"});
     clickRadio(QStringLiteral("rb_w_m"));
+    const QString otherRow = QStringLiteral("INSERT INTO xmsz (nj, xm_z_m, xm_58_m, xm_58_w) VALUES ('42', '1', 'p', 'q')");
+    std::optional<HeldElsewhere> other;
+    if (duringTheSave) {
+        other.emplace([&](OtherSession &s) { return s.begin() && s.exec(otherRow); }, 300, std::function<void()>(),
+                      &OtherSession::commit);
+        QVERIFY2(other->holding(), qPrintable(other->error()));
+    } else {
+        QVERIFY2(source->exec(otherRow), qPrintable(source->error()));
+    }
     clickSave();
-    verifySaveFailedBox(1, QStringLiteral("unique"));
-    QVERIFY(window->saveEnabled());
-    QCOMPARE(window->dw_1().rowStatus(1), Status::NewModified);
+    other.reset();
+    QCOMPARE(boxes->count(), 0);
+    QVERIFY(!window->saveEnabled());
     QCOMPARE(source->count(QStringLiteral("xmsz")), 1);
-    verifyStored(QStringLiteral("42"), {"xm_z_m"});
+    verifyStored(QStringLiteral("42"), {"xm_w_m"});
+    QCOMPARE(stored(QStringLiteral("42"), QStringLiteral("xm_58_m")), QStringLiteral("p"));
+    QCOMPARE(stored(QStringLiteral("42"), QStringLiteral("xm_58_w")), QStringLiteral("q"));
+    QCOMPARE(window->dw_1().rowStatus(1), Status::NotModified);
+
+    clickRadio(QStringLiteral("rb_5_m"));
+    clickSave();
+    QCOMPARE(boxes->count(), 0);
+    QCOMPARE(source->count(QStringLiteral("xmsz")), 1);
+    verifyStored(QStringLiteral("42"), {"xm_w_m", "xm_5_m"});
+    QCOMPARE(stored(QStringLiteral("42"), QStringLiteral("xm_58_m")), QStringLiteral("p"));
 }
 
 void TestSettingsWindow::failedCommitLeavesNoRowAndNextSaveWrites()
@@ -948,6 +983,91 @@ void TestSettingsWindow::saveWaitsOnceForAnotherProgramsLock()
     clickSave();
     QCOMPARE(boxes->count(), 1);
     verifyStored(QStringLiteral("41"), chosen);
+}
+
+void TestSettingsWindow::saveRightAfterAServerRestartStores_data()
+{
+    QTest::addColumn<bool>("storedRow");
+    QTest::addColumn<bool>("downAtTheSave");
+    QTest::newRow("a new row") << false << false;
+    QTest::newRow("the stored row") << true << false;
+    QTest::newRow("the stored row, the server still down") << true << true;
+}
+
+// The department's server restarts while the window is open: its connection is gone, and the Save
+// makes it again and stores, with no message. While the server is still down, the Save fails with its
+// message at once, and the first Save once it is back stores.
+void TestSettingsWindow::saveRightAfterAServerRestartStores()
+{
+    QFETCH(bool, storedRow);
+    QFETCH(bool, downAtTheSave);
+    if (onSqlite())
+        QSKIP("an embedded SQLite database has no server to restart");
+    if (storedRow)
+        seed(QStringLiteral("42"), {"xm_t_m"});
+    openWindow("w_xm_dx2");
+    clickRadio(QStringLiteral("rb_5_m"));
+    if (downAtTheSave) {
+        QVERIFY(source->stopServer());
+        QElapsedTimer waited;
+        waited.start();
+        clickSave();
+        const qint64 ms = waited.elapsed();
+        // Within the data source's lock wait (1 s here): the Save does not wait for the server.
+        QVERIFY2(ms < 1000, qPrintable(QString::number(ms)));
+        verifySaveFailedBox(1, QStringLiteral("connection"));
+        QVERIFY(window->saveEnabled());
+        QVERIFY2(source->startServer(), qPrintable(source->error()));
+        verifyStored(QStringLiteral("42"), {"xm_t_m"});
+    } else {
+        QVERIFY2(source->restartServer(), qPrintable(source->error()));
+    }
+    clickSave();
+    QCOMPARE(boxes->count(), downAtTheSave ? 1 : 0);
+    QVERIFY(!window->saveEnabled());
+    QCOMPARE(window->dw_1().rowStatus(1), Status::NotModified);
+    verifyStored(QStringLiteral("42"), storedRow ? QStringList{"xm_t_m", "xm_5_m"} : QStringList{"xm_5_m"});
+    QCOMPARE(source->count(QStringLiteral("xmsz")), 1);
+}
+
+void TestSettingsWindow::saveWhoseCommitLosesItsConnection_data()
+{
+    QTest::addColumn<bool>("storedRow");
+    QTest::addColumn<int>("cuts");
+    QTest::newRow("a new row, cut once") << false << 1;
+    QTest::newRow("the stored row, cut once") << true << 1;
+    QTest::newRow("a new row, cut twice") << false << 2;
+}
+
+// The connection is lost as the Save's COMMIT begins, so nothing is committed: the Save writes the row
+// again on a new connection and commits it. Lost again there, the Save fails with its message, and the
+// next Save stores.
+void TestSettingsWindow::saveWhoseCommitLosesItsConnection()
+{
+    QFETCH(bool, storedRow);
+    QFETCH(int, cuts);
+    if (onSqlite())
+        QSKIP("an embedded SQLite database has no server to lose");
+    if (storedRow)
+        seed(QStringLiteral("43"), {"xm_t_m"});
+    openWindow("w_xm_dx3");
+    clickRadio(QStringLiteral("rb_z_w"));
+    QVERIFY2(source->cutConnectionAtCommit(cuts), qPrintable(source->error()));
+    const QStringList chosen = storedRow ? QStringList{"xm_t_m", "xm_z_w"} : QStringList{"xm_z_w"};
+    clickSave();
+    if (cuts > 1) {
+        verifySaveFailedBox(1, QStringLiteral("connection"));
+        QVERIFY(window->saveEnabled());
+        QCOMPARE(window->dw_1().rowStatus(1), storedRow ? Status::DataModified : Status::NewModified);
+        QCOMPARE(source->count(QStringLiteral("xmsz")), storedRow ? 1 : 0);
+        QVERIFY(!source->anotherSessionHoldsTransaction());
+        clickSave();
+    }
+    QCOMPARE(boxes->count(), cuts > 1 ? 1 : 0);
+    QVERIFY(!window->saveEnabled());
+    QCOMPARE(window->dw_1().rowStatus(1), Status::NotModified);
+    QCOMPARE(source->count(QStringLiteral("xmsz")), 1);
+    verifyStored(QStringLiteral("43"), chosen);
 }
 
 // The database file cannot be written for a while (here by its immutable attribute): the Saves fail

@@ -292,6 +292,22 @@ bool TestDataSource::refuseWrites()
            && exec(QStringLiteral("CREATE TRIGGER refuse_update BEFORE UPDATE ON xmsz BEGIN SELECT RAISE(ABORT, 'xmsz is read-only'); END"));
 }
 
+bool TestDataSource::cutConnectionAtCommit(int times)
+{
+    if (!isPostgres()) {
+        error_ = QStringLiteral("an embedded database has no session to end");
+        return false;
+    }
+    // A deferred trigger runs as the COMMIT begins; a sequence counts outside the transactions it ends.
+    return exec(QStringLiteral("CREATE SEQUENCE commit_cuts"))
+           && exec(QStringLiteral("CREATE FUNCTION cut_at_commit() RETURNS trigger LANGUAGE plpgsql AS $$ BEGIN "
+                                  "IF nextval('commit_cuts') <= %1 THEN PERFORM pg_terminate_backend(pg_backend_pid()); "
+                                  "PERFORM pg_sleep(10); END IF; RETURN NULL; END $$")
+                        .arg(times))
+           && exec(QStringLiteral("CREATE CONSTRAINT TRIGGER cut_at_commit AFTER INSERT OR UPDATE ON xmsz "
+                                  "DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION cut_at_commit()"));
+}
+
 bool TestDataSource::stopServer()
 {
     if (!isPostgres()) {
@@ -424,12 +440,25 @@ bool OtherSession::exec(const QString &sql)
     return true;
 }
 
+bool OtherSession::begin()
+{
+    // SQLite: the write lock at once, so that a writer of the program waits from its first statement.
+    return isPostgres() ? QSqlDatabase::database(name_, false).transaction() : exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+bool OtherSession::commit()
+{
+    QSqlDatabase db = QSqlDatabase::database(name_, false);
+    if (isPostgres() ? db.commit() : exec(QStringLiteral("COMMIT")))
+        return true;
+    if (isPostgres())
+        error_ = db.lastError().text();
+    return false;
+}
+
 bool OtherSession::holdWriteLock()
 {
-    if (!isPostgres())
-        return exec(QStringLiteral("BEGIN IMMEDIATE"));
-    QSqlDatabase db = QSqlDatabase::database(name_, false);
-    return db.transaction() && exec(QStringLiteral("LOCK TABLE xmsz IN SHARE ROW EXCLUSIVE MODE"));
+    return begin() && (!isPostgres() || exec(QStringLiteral("LOCK TABLE xmsz IN SHARE ROW EXCLUSIVE MODE")));
 }
 
 bool OtherSession::lockOutReaders()

@@ -40,6 +40,9 @@ public:
     // From now on the database refuses every write to xmsz: SQLite by a trigger, PostgreSQL as a
     // read-only database for every new session.
     bool refuseWrites();
+    // PostgreSQL: the next `times` COMMITs of a change to xmsz lose their connection: the server ends
+    // the session before the change is committed. Changes this fixture makes count too.
+    bool cutConnectionAtCommit(int times);
     // PostgreSQL: stops the server, which cuts every session, and starts it again.
     bool stopServer();
     bool startServer();
@@ -85,6 +88,9 @@ public:
 
     bool isOpen() const;
     bool exec(const QString &sql);
+    // A transaction of the session's own, for statements that then wait for its commit() or release().
+    bool begin();
+    bool commit();
     QString error() const { return error_; }
 
     // A write lock on xmsz: the program's writes to it wait for the data source's timeout, then fail.
