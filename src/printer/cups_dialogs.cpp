@@ -27,6 +27,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <memory>
 
 namespace printer {
 
@@ -248,6 +249,23 @@ bool showStoredPage(const QWidget& pane, CupsPlatform::Shown& shown)
     return true;
 }
 
+// Qt's Properties put back on Cancel what they showed when Qt made them, the PPD's default paper: they put back what
+// they showed when opened or last accepted.
+void cancelToWhatWasShown(QDialog& properties)
+{
+    auto accepted = std::make_shared<DevMode>();
+    const auto read = [&properties, accepted] {
+        if (const auto settings = PageSettings::in(properties))
+            settings->readInto(*accepted);
+    };
+    read();
+    QObject::connect(&properties, &QDialog::accepted, &properties, read);
+    QObject::connect(&properties, &QDialog::rejected, &properties, [&properties, accepted] {
+        if (const auto settings = PageSettings::in(properties))
+            settings->show(*accepted);
+    });
+}
+
 // Qt sets the copies, collation and duplex of a printer chosen in the dialog from its own defaults: they show
 // what the dialog's printer holds.
 void showOptions(QPrintDialog& dialog, const QPrinter& printer)
@@ -416,7 +434,8 @@ void takeChoice(const QPrinter& printer, const CupsPlatform::Shown& shown, const
     } else if (const auto settings = PageSettings::in(*pageSettings)) {
         settings->readInto(chosen);
     }
-    devMode = shown.stored ? changedByTheUser(*shown.stored, shown.shown, chosen) : chosenWithoutStored(shown.shown, chosen);
+    devMode = shown.stored ? changedByTheUser(*shown.stored, shown.shown, chosen)
+                           : chosenWithoutStored(shown.shown, chosen);
     devNames = makeDevNames(shown.driver, shown.name, shown.port, sameName(defaultName, shown.name));
 }
 
@@ -440,8 +459,10 @@ bool CupsPlatform::printDlg(PrintDlg& record)
     if (record.flags & c::pd_disableprinttofile)
         dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
     const StoredChoicesOnly storedChoicesOnly(dialog, [&on](QDialog& properties) {
-        if (showStoredPage(properties, on.shown))
-            on.pageSettings = &properties;
+        if (!showStoredPage(properties, on.shown))
+            return;
+        on.pageSettings = &properties;
+        cancelToWhatWasShown(properties);
     });
 
     // Qt's own handling of another printer makes its print device, with requests to the scheduler. The printer's

@@ -1672,30 +1672,38 @@ void tst_printer::unchangedOkKeepsWhatCupsApplies_data()
     QTest::addColumn<bool>("pageSetup");
     QTest::addColumn<QString>("before");   // the user's options file
     QTest::addColumn<QString>("switchTo"); // the printer chosen in the print dialog
-    QTest::addColumn<bool>("properties");  // the print dialog's Properties opened and accepted as they are
+    QTest::addColumn<QString>("properties"); // how the print dialog's Properties were left, when opened
     QTest::addColumn<int>("copies");       // set in the print dialog; 0 leaves them
     QTest::addColumn<QString>("shown");    // the paper the page settings showed
     QTest::addColumn<QString>("after");
 
     const QString pageRegion = QStringLiteral("Default fm_photo PageRegion=A4\n");
-    QTest::newRow("print dialog, PageRegion") << false << pageRegion << "" << false << 0 << "" << pageRegion;
-    QTest::newRow("print dialog, PageRegion, Properties opened")
-        << false << pageRegion << "" << true << 0 << "9" << pageRegion;
+    const QString accepted = QStringLiteral("accepted");
+    const QString letterCancelled = QStringLiteral("US Letter chosen, cancelled");
+    QTest::newRow("print dialog, PageRegion") << false << pageRegion << "" << "" << 0 << "" << pageRegion;
+    QTest::newRow("print dialog, PageRegion, Properties accepted")
+        << false << pageRegion << "" << accepted << 0 << "9" << pageRegion;
+    QTest::newRow("print dialog, PageRegion, Properties changed and cancelled")
+        << false << pageRegion << "" << letterCancelled << 0 << "9" << pageRegion;
     QTest::newRow("print dialog, PageRegion, copies changed")
-        << false << pageRegion << "" << false << 2 << "" << "Default fm_photo copies=2 PageRegion=A4\n";
+        << false << pageRegion << "" << "" << 2 << "" << "Default fm_photo copies=2 PageRegion=A4\n";
     QTest::newRow("print dialog, PageRegion of the printer chosen in it")
-        << false << "Default fm_alpha\nDest fm_photo PageRegion=A4\n" << photo << false << 0 << "" << pageRegion;
-    QTest::newRow("page setup, PageRegion") << true << pageRegion << "" << false << 0 << "9" << pageRegion;
+        << false << "Default fm_alpha\nDest fm_photo PageRegion=A4\n" << photo << "" << 0 << "" << pageRegion;
+    QTest::newRow("print dialog, PageRegion of an instance chosen in it")
+        << false << "Default fm_alpha\nDest fm_photo/inst PageRegion=A4\n" << "fm_photo/inst" << "" << 0 << ""
+        << "Default fm_photo/inst PageRegion=A4\n";
+    QTest::newRow("page setup, PageRegion") << true << pageRegion << "" << "" << 0 << "9" << pageRegion;
     QTest::newRow("page setup, PageSize of the PPD's own name")
-        << true << "Default fm_photo PageSize=w288h432\n" << "" << false << 0 << "256"
+        << true << "Default fm_photo PageSize=w288h432\n" << "" << "" << 0 << "256"
         << "Default fm_photo PageSize=w288h432\n";
     QTest::newRow("page setup, A4 beside a tray")
-        << true << "Default fm_photo media=A4,Upper\n" << "" << false << 0 << "9" << "Default fm_photo media=A4,Upper\n";
+        << true << "Default fm_photo media=A4,Upper\n" << "" << "" << 0 << "9"
+        << "Default fm_photo media=A4,Upper\n";
     QTest::newRow("page setup, user size") << true << "Default fm_alpha media=custom_120x180mm_120x180mm\n" << ""
-                                           << false << 0 << "256"
+                                           << "" << 0 << "256"
                                            << "Default fm_alpha media=custom_120x180mm_120x180mm\n";
-    QTest::newRow("print dialog, user size, Properties opened")
-        << false << "Default fm_alpha media=custom_120x180mm_120x180mm\n" << "" << true << 0 << "256"
+    QTest::newRow("print dialog, user size, Properties accepted")
+        << false << "Default fm_alpha media=custom_120x180mm_120x180mm\n" << "" << accepted << 0 << "256"
         << "Default fm_alpha media=custom_120x180mm_120x180mm\n";
 }
 
@@ -1705,7 +1713,7 @@ void tst_printer::unchangedOkKeepsWhatCupsApplies()
     QFETCH(bool, pageSetup);
     QFETCH(QString, before);
     QFETCH(QString, switchTo);
-    QFETCH(bool, properties);
+    QFETCH(QString, properties);
     QFETCH(int, copies);
     writeUserOptions(before);
     const QString applied = settingsOf(photo);
@@ -1722,7 +1730,13 @@ void tst_printer::unchangedOkKeepsWhatCupsApplies()
         if (!dialog) { // the Properties
             shown = paperShownBy(*modal);
             propertiesDone = true;
-            pressLater(modal, "accept");
+            if (properties == QLatin1String("accepted")) {
+                pressLater(modal, "accept");
+                return false;
+            }
+            auto* sizes = modal->findChild<QComboBox*>(QStringLiteral("pageSizeCombo"));
+            sizes->setCurrentIndex(sizes->findText(QStringLiteral("US Letter")));
+            pressLater(modal, "reject");
             return false;
         }
         if (!switchTo.isEmpty()) {
@@ -1731,7 +1745,7 @@ void tst_printer::unchangedOkKeepsWhatCupsApplies()
         }
         if (copies)
             dialog->findChild<QSpinBox*>(QStringLiteral("copies"))->setValue(copies);
-        if (properties && !propertiesDone) {
+        if (!properties.isEmpty() && !propertiesDone) {
             pressLater(dialog->findChild<QPushButton*>(QStringLiteral("properties")), "click");
             return false;
         }
@@ -1955,7 +1969,8 @@ void tst_printer::queueWithoutSettingsChosenInTheDialog_data()
     // The raw queue has no paper of its own: nothing of it to store, and when the user changes what it cannot
     // store, it does not become the default either.
     QTest::newRow("nothing changed: made the default") << 0 << 1 << "Default fm_raw\n" << raw;
-    QTest::newRow("copies changed: nothing changed") << 2 << int(n_printer::dialog_not_applied) << "Default fm_alpha\n" << alpha;
+    QTest::newRow("copies changed: nothing changed")
+        << 2 << int(n_printer::dialog_not_applied) << "Default fm_alpha\n" << alpha;
 }
 
 void tst_printer::queueWithoutSettingsChosenInTheDialog()
