@@ -1670,11 +1670,11 @@ QString paperShownBy(const QWidget& pane)
 void tst_printer::unchangedOkKeepsWhatCupsApplies_data()
 {
     QTest::addColumn<bool>("pageSetup");
-    QTest::addColumn<QString>("before");   // the user's options file
-    QTest::addColumn<QString>("switchTo"); // the printer chosen in the print dialog
+    QTest::addColumn<QString>("before");     // the user's options file
+    QTest::addColumn<QString>("switchTo");   // the printer chosen in the print dialog
     QTest::addColumn<QString>("properties"); // how the print dialog's Properties were left, when opened
-    QTest::addColumn<int>("copies");       // set in the print dialog; 0 leaves them
-    QTest::addColumn<QString>("shown");    // the paper the page settings showed
+    QTest::addColumn<int>("copies");         // set in the print dialog; 0 leaves them
+    QTest::addColumn<QString>("shown");      // the paper the page settings showed
     QTest::addColumn<QString>("after");
 
     const QString pageRegion = QStringLiteral("Default fm_photo PageRegion=A4\n");
@@ -1716,7 +1716,7 @@ void tst_printer::unchangedOkKeepsWhatCupsApplies()
     QFETCH(QString, properties);
     QFETCH(int, copies);
     writeUserOptions(before);
-    const QString applied = settingsOf(photo);
+    const QStringList applied{settingsOf(photo), settingsOf(alpha)};
 
     QString shown;
     bool propertiesDone = false;
@@ -1758,7 +1758,7 @@ void tst_printer::unchangedOkKeepsWhatCupsApplies()
     QCOMPARE(result, 1);
     QTEST(shown, "shown");
     QTEST(userOptions(), "after");
-    QCOMPARE(settingsOf(photo), applied);
+    QCOMPARE((QStringList{settingsOf(photo), settingsOf(alpha)}), applied);
 }
 
 void tst_printer::pageSetupStoresWhatItShows_data()
