@@ -53,11 +53,37 @@ bool sameName(const QString& a, const QString& b)
     return a.compare(b, Qt::CaseInsensitive) == 0;
 }
 
+DestName::DestName(const QString& name)
+{
+    const QByteArray utf8 = name.toUtf8();
+    const qsizetype slash = utf8.indexOf('/');
+    queue = slash < 0 ? utf8 : utf8.left(slash);
+    if (slash >= 0)
+        instance = utf8.mid(slash + 1);
+}
+
+QString nameOf(const cups_dest_t* dest)
+{
+    const QString queue = QString::fromUtf8(dest->name);
+    return dest->instance ? queue + QLatin1Char('/') + QString::fromUtf8(dest->instance) : queue;
+}
+
 DestPtr namedDest(http_t* http, const QString& name)
 {
     if (!http || name.isEmpty())
         return nullptr;
-    return DestPtr(cupsGetNamedDest(http, name.toUtf8().constData(), nullptr));
+    const DestName parts(name);
+    if (!name.contains(QLatin1Char('/')))
+        return DestPtr(cupsGetNamedDest(http, parts.queue.constData(), nullptr));
+    // libcups makes up any instance it is asked for; the ones that exist are those the user's options define.
+    if (parts.queue.isEmpty() || parts.instance.isEmpty())
+        return nullptr;
+    const DestList all(http);
+    cups_dest_t* found = cupsGetDest(parts.queue.constData(), parts.instance.constData(), all.count, all.dests);
+    cups_dest_t* copy = nullptr;
+    if (!found || cupsCopyDest(found, 0, &copy) != 1)
+        return nullptr;
+    return DestPtr(copy);
 }
 
 std::optional<QString> defaultFromEnvironment()
@@ -76,7 +102,8 @@ bool storeUserOptions(http_t* http, const QString& name, const Options& options,
                       bool makeDefault)
 {
     const DestList all(http);
-    cups_dest_t* dest = cupsGetDest(name.toUtf8().constData(), nullptr, all.count, all.dests);
+    const DestName parts(name);
+    cups_dest_t* dest = cupsGetDest(parts.queue.constData(), parts.instanceOrNull(), all.count, all.dests);
     if (!dest)
         return false;
     for (const QByteArray& optionName : removed)

@@ -33,7 +33,18 @@ struct DestList {
 QString option(const cups_dest_t* dest, const char* name);
 // Queue names are case-insensitive in CUPS.
 bool sameName(const QString& a, const QString& b);
-// A queue with the user's options for it; null for an empty name (which would ask for the default printer).
+
+// A destination's name as CUPS spells it: a queue, or one of the user's instances of it as "queue/instance".
+struct DestName {
+    explicit DestName(const QString& name);
+    QByteArray queue;
+    QByteArray instance; // empty for the queue itself
+    const char* instanceOrNull() const { return instance.isEmpty() ? nullptr : instance.constData(); }
+};
+QString nameOf(const cups_dest_t* dest);
+
+// A queue, or an instance the user's options define, with the user's options for it; null for an empty name
+// (which would ask for the default printer).
 DestPtr namedDest(http_t* http, const QString& name);
 
 // The default printer that the environment sets for the user's programs, as libcups reads it: LPDEST, or else

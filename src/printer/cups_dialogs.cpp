@@ -18,6 +18,7 @@
 #include <QPageSetupDialog>
 #include <QPageSize>
 #include <QPrintDialog>
+#include <QPointer>
 #include <QPrinter>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -25,6 +26,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
+#include <memory>
 
 namespace printer {
 
@@ -43,6 +46,9 @@ struct CupsPlatform::DialogOn {
     Shown shown;
     std::unique_ptr<QPrinter> printer;
     std::unique_ptr<Dialog> dialog; // destroyed before the printer it works on
+    // The page settings the user has been shown for the printer (the page-setup dialog, the print dialog's
+    // Properties once opened); null while they have not been.
+    QPointer<QWidget> pageSettings;
 };
 
 namespace {
@@ -82,20 +88,29 @@ void startFrom(QPrinter& printer, const DevMode& devMode)
         printer.setDuplex(duplex_modes[devMode.dmDuplex - duplex_simplex]);
 }
 
+void setPaper(DevMode& devMode, const QPageSize& size)
+{
+    const QSizeF mm = size.size(QPageSize::Millimeter);
+    const int number = size.id() == QPageSize::Custom ? 0 : size.windowsId();
+    devMode.dmPaperSize = number > 0 && number < c::dmpaper_user ? std::uint16_t(number) : c::dmpaper_user;
+    devMode.dmPaperWidth = std::uint16_t(std::lround(mm.width() * 10));
+    devMode.dmPaperLength = std::uint16_t(std::lround(mm.height() * 10));
+}
+
+void setOrientation(DevMode& devMode, QPageLayout::Orientation orientation)
+{
+    devMode.dmOrientation = orientation == QPageLayout::Landscape ? c::dmorient_landscape : c::dmorient_portrait;
+}
+
 // What the dialog's printer holds.
 DevMode heldBy(const QPrinter& printer)
 {
     const QPageLayout layout = printer.pageLayout();
-    const QPageSize size = layout.pageSize();
-    const QSizeF mm = size.size(QPageSize::Millimeter);
     DevMode held;
     held.dmDeviceName = printer.printerName();
     held.dmFields = document_fields;
-    held.dmOrientation = layout.orientation() == QPageLayout::Landscape ? c::dmorient_landscape : c::dmorient_portrait;
-    const int number = size.id() == QPageSize::Custom ? 0 : size.windowsId();
-    held.dmPaperSize = number > 0 && number < c::dmpaper_user ? std::uint16_t(number) : c::dmpaper_user;
-    held.dmPaperWidth = std::uint16_t(std::lround(mm.width() * 10));
-    held.dmPaperLength = std::uint16_t(std::lround(mm.height() * 10));
+    setOrientation(held, layout.orientation());
+    setPaper(held, layout.pageSize());
     held.dmCopies = std::uint16_t(std::clamp(printer.copyCount(), 1, 9999));
     held.dmCollate = printer.collateCopies() ? collate_true : 0;
     held.dmColor = printer.colorMode() == QPrinter::Color ? color_color : color_monochrome;
@@ -105,6 +120,17 @@ DevMode heldBy(const QPrinter& printer)
     return held;
 }
 
+void copyPaper(DevMode& to, const DevMode& from)
+{
+    to.dmPaperSize = from.dmPaperSize;
+    to.dmPaperWidth = from.dmPaperWidth;
+    to.dmPaperLength = from.dmPaperLength;
+}
+
+// The fields of the record that the dialog offers, beside the paper.
+constexpr std::uint16_t DevMode::*offered_fields[] = {&DevMode::dmOrientation, &DevMode::dmCopies,
+                                                     &DevMode::dmCollate, &DevMode::dmDuplex};
+
 // The stored settings with what the user changed: a field that the dialog gives back as it showed it keeps its
 // stored value, to its tenth of a millimetre; one that the dialog does not offer (the colour) is never changed.
 DevMode changedByTheUser(const DevMode& stored, const DevMode& shown, const DevMode& chosen)
@@ -112,16 +138,132 @@ DevMode changedByTheUser(const DevMode& stored, const DevMode& shown, const DevM
     DevMode result = stored;
     result.dmDeviceName = chosen.dmDeviceName;
     result.dmFields = document_fields;
-    if (!samePaper(chosen, shown)) {
-        result.dmPaperSize = chosen.dmPaperSize;
-        result.dmPaperWidth = chosen.dmPaperWidth;
-        result.dmPaperLength = chosen.dmPaperLength;
-    }
-    for (std::uint16_t DevMode::*field : {&DevMode::dmOrientation, &DevMode::dmCopies, &DevMode::dmCollate,
-                                          &DevMode::dmDuplex})
+    if (!samePaper(chosen, shown))
+        copyPaper(result, chosen);
+    for (std::uint16_t DevMode::*field : offered_fields)
         if (chosen.*field != shown.*field)
             result.*field = chosen.*field;
     return result;
+}
+
+// For a printer without stored settings (a raw queue): what the dialog gives back, or, when the user changed
+// nothing, a record that names no field: there is nothing to store.
+DevMode chosenWithoutStored(const DevMode& shown, const DevMode& chosen)
+{
+    DevMode result = chosen;
+    const bool unchanged = samePaper(chosen, shown)
+        && std::all_of(std::begin(offered_fields), std::end(offered_fields),
+                       [&](std::uint16_t DevMode::*field) { return chosen.*field == shown.*field; });
+    result.dmFields = unchanged ? 0 : document_fields;
+    return result;
+}
+
+// Qt's page settings (the page-setup dialog's, the print dialog's Properties): its page-size list holds the sizes
+// with their QPageSize, and "Custom" without one, for which the width and height in the chosen unit count.
+// Qt starts them on the printer's default paper of the PPD, not on the paper its QPrinter holds.
+struct PageSettings {
+    QComboBox* sizes = nullptr;
+    QComboBox* unit = nullptr;
+    QDoubleSpinBox* width = nullptr;
+    QDoubleSpinBox* height = nullptr;
+    QRadioButton* portrait = nullptr;
+    QRadioButton* landscape = nullptr;
+    QDoubleSpinBox* margins[4] = {}; // left, top, right, bottom
+
+    static std::optional<PageSettings> in(const QWidget& pane)
+    {
+        PageSettings settings;
+        settings.sizes = pane.findChild<QComboBox*>(QStringLiteral("pageSizeCombo"));
+        settings.unit = pane.findChild<QComboBox*>(QStringLiteral("unitCombo"));
+        settings.width = pane.findChild<QDoubleSpinBox*>(QStringLiteral("pageWidth"));
+        settings.height = pane.findChild<QDoubleSpinBox*>(QStringLiteral("pageHeight"));
+        settings.portrait = pane.findChild<QRadioButton*>(QStringLiteral("portrait"));
+        settings.landscape = pane.findChild<QRadioButton*>(QStringLiteral("landscape"));
+        const char* const marginNames[] = {"leftMargin", "topMargin", "rightMargin", "bottomMargin"};
+        for (int i = 0; i < 4; ++i)
+            settings.margins[i] = pane.findChild<QDoubleSpinBox*>(QLatin1String(marginNames[i]));
+        const bool complete = settings.sizes && settings.unit && settings.width && settings.height && settings.portrait
+            && settings.landscape && std::all_of(std::begin(settings.margins), std::end(settings.margins),
+                                                 [](const QDoubleSpinBox* margin) { return margin != nullptr; });
+        return complete ? std::optional(settings) : std::nullopt;
+    }
+
+    QPageLayout::Unit unitShown() const { return unit->currentData().value<QPageLayout::Unit>(); }
+    QPageLayout::Orientation orientationShown() const
+    {
+        return landscape->isChecked() ? QPageLayout::Landscape : QPageLayout::Portrait;
+    }
+
+    // The size as Qt takes it from the list, or from the width and height (the long side first in landscape).
+    QPageSize sizeShown() const
+    {
+        const QVariant listed = sizes->currentData();
+        if (listed.canConvert<QPageSize>())
+            return listed.value<QPageSize>();
+        QSizeF size(width->value(), height->value());
+        if (orientationShown() == QPageLayout::Landscape)
+            size.transpose();
+        return QPageSize(size, QPageSize::Unit(unitShown()));
+    }
+
+    // Selects the paper and orientation of the record; a paper the list does not hold stays as Qt shows it.
+    void show(const DevMode& devMode) const
+    {
+        for (int i = 0; i < sizes->count(); ++i) {
+            const QVariant listed = sizes->itemData(i);
+            if (!listed.canConvert<QPageSize>())
+                continue;
+            DevMode item;
+            setPaper(item, listed.value<QPageSize>());
+            if (samePaper(item, devMode)) {
+                sizes->setCurrentIndex(i);
+                break;
+            }
+        }
+        (devMode.dmOrientation == c::dmorient_landscape ? landscape : portrait)->click();
+    }
+
+    void readInto(DevMode& devMode) const
+    {
+        setPaper(devMode, sizeShown());
+        setOrientation(devMode, orientationShown());
+    }
+
+    QPageLayout layoutShown() const
+    {
+        const QMarginsF shown(margins[0]->value(), margins[1]->value(), margins[2]->value(), margins[3]->value());
+        return QPageLayout(sizeShown(), orientationShown(), shown, unitShown());
+    }
+};
+
+// Puts the printer's stored paper and orientation in the page settings, and takes what they then show as shown;
+// false for a pane without page settings.
+bool showStoredPage(const QWidget& pane, CupsPlatform::Shown& shown)
+{
+    const auto settings = PageSettings::in(pane);
+    if (!settings)
+        return false;
+    if (shown.read && shown.stored)
+        settings->show(*shown.stored);
+    settings->readInto(shown.shown);
+    return true;
+}
+
+// Qt's Properties put back on Cancel what they showed when Qt made them, the PPD's default paper: they put back what
+// they showed when opened or last accepted.
+void cancelToWhatWasShown(QDialog& properties)
+{
+    auto accepted = std::make_shared<DevMode>();
+    const auto read = [&properties, accepted] {
+        if (const auto settings = PageSettings::in(properties))
+            settings->readInto(*accepted);
+    };
+    read();
+    QObject::connect(&properties, &QDialog::accepted, &properties, read);
+    QObject::connect(&properties, &QDialog::rejected, &properties, [&properties, accepted] {
+        if (const auto settings = PageSettings::in(properties))
+            settings->show(*accepted);
+    });
 }
 
 // Qt sets the copies, collation and duplex of a printer chosen in the dialog from its own defaults: they show
@@ -159,14 +301,24 @@ void offerStoredPageSettings(const QWidget& dialog, bool withMargins)
             group->hide();
 }
 
-// What the printer object does not store, taken out of the print dialog: the page order, the page set and the
-// colour mode (Qt sets them up again as the dialog is shown), and in its Properties, made when first asked for,
-// all but the page settings: the job options (banners, holding, priority) and the driver's own options (paper
-// source and colour mode among them).
+// Page ranges, which the printer object does not store: Qt offers the range from one page to another and a list
+// of pages (for CUPS to pick) whatever the dialog's options say, and enables the list again for each printer chosen.
+void disablePageRanges(const QWidget& dialog)
+{
+    for (const char* name : {"printSelection", "printRange", "from", "to", "pagesRadioButton", "pagesLineEdit"})
+        if (auto* widget = dialog.findChild<QWidget*>(QLatin1String(name)))
+            widget->setEnabled(false);
+}
+
+// What the printer object does not store, taken out of the print dialog: the page order, the page set, the page
+// ranges and the colour mode (Qt sets them up again as the dialog is shown), and in its Properties, made when
+// first asked for, all but the page settings: the job options (banners, holding, priority) and the driver's own
+// options (paper source and colour mode among them). The page settings are handed to propertiesShown.
 class StoredChoicesOnly : public QObject {
 public:
-    explicit StoredChoicesOnly(QPrintDialog& dialog)
+    StoredChoicesOnly(QPrintDialog& dialog, std::function<void(QDialog&)> propertiesShown)
         : m_dialog(dialog)
+        , m_propertiesShown(std::move(propertiesShown))
     {
         dialog.installEventFilter(this);
     }
@@ -174,11 +326,15 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (watched == &m_dialog && event->type() == QEvent::Show)
+        if (watched == &m_dialog && event->type() == QEvent::Show) {
             hideAll(m_dialog, {"reverse", "pageSetCombo", "pageSetLabel", "colorMode"});
-        else if (event->type() == QEvent::ChildPolished)
-            if (auto* properties = qobject_cast<QDialog*>(static_cast<QChildEvent*>(event)->child()))
+            disablePageRanges(m_dialog);
+        } else if (event->type() == QEvent::ChildPolished) {
+            if (auto* properties = qobject_cast<QDialog*>(static_cast<QChildEvent*>(event)->child())) {
                 offerStoredProperties(*properties);
+                m_propertiesShown(*properties);
+            }
+        }
         return QObject::eventFilter(watched, event);
     }
 
@@ -193,6 +349,7 @@ private:
     }
 
     QPrintDialog& m_dialog;
+    std::function<void(QDialog&)> m_propertiesShown;
 };
 
 } // namespace
@@ -262,14 +419,23 @@ bool CupsPlatform::runDialog(QDialog& dialog)
 namespace {
 
 // The dialog's choice: the chosen printer's stored settings with what the user changed, and its device names;
-// nothing when the printer's settings could not be read.
-void takeChoice(const QPrinter& printer, const CupsPlatform::Shown& shown, const QString& defaultName,
-                std::optional<DevMode>& devMode, std::optional<QByteArray>& devNames)
+// nothing when the printer's settings could not be read. The paper and orientation are those the page settings
+// show (Qt's printer may refuse a page layout, and makes the print dialog's Properties on its own default paper
+// at OK when the user did not open them); page settings the user was not shown are left as they were.
+void takeChoice(const QPrinter& printer, const CupsPlatform::Shown& shown, const QWidget* pageSettings,
+                const QString& defaultName, std::optional<DevMode>& devMode, std::optional<QByteArray>& devNames)
 {
     if (printer.printerName().isEmpty() || !sameName(printer.printerName(), shown.name) || !shown.read)
         return; // a file output, or a printer whose settings did not come
-    const DevMode chosen = heldBy(printer);
-    devMode = shown.stored ? changedByTheUser(*shown.stored, shown.shown, chosen) : chosen;
+    DevMode chosen = heldBy(printer);
+    if (!pageSettings) {
+        copyPaper(chosen, shown.shown);
+        chosen.dmOrientation = shown.shown.dmOrientation;
+    } else if (const auto settings = PageSettings::in(*pageSettings)) {
+        settings->readInto(chosen);
+    }
+    devMode = shown.stored ? changedByTheUser(*shown.stored, shown.shown, chosen)
+                           : chosenWithoutStored(shown.shown, chosen);
     devNames = makeDevNames(shown.driver, shown.name, shown.port, sameName(defaultName, shown.name));
 }
 
@@ -292,7 +458,12 @@ bool CupsPlatform::printDlg(PrintDlg& record)
     }
     if (record.flags & c::pd_disableprinttofile)
         dialog.setOption(QAbstractPrintDialog::PrintToFile, false);
-    const StoredChoicesOnly storedChoicesOnly(dialog);
+    const StoredChoicesOnly storedChoicesOnly(dialog, [&on](QDialog& properties) {
+        if (!showStoredPage(properties, on.shown))
+            return;
+        on.pageSettings = &properties;
+        cancelToWhatWasShown(properties);
+    });
 
     // Qt's own handling of another printer makes its print device, with requests to the scheduler. The printer's
     // stored settings are read first (a scheduler that does not answer is cut off before Qt asks it), and shown
@@ -306,6 +477,7 @@ bool CupsPlatform::printDlg(PrintDlg& record)
                 return;
             Shown next = shownFor(printers->itemText(index));
             QMetaObject::invokeMethod(printWidget, "_q_printerChanged", Qt::DirectConnection, Q_ARG(int, index));
+            disablePageRanges(dialog);
             if (next.read && next.stored) {
                 startFrom(printer, *next.stored);
                 showOptions(dialog, printer);
@@ -317,7 +489,7 @@ bool CupsPlatform::printDlg(PrintDlg& record)
 
     if (!runDialog(dialog))
         return false;
-    takeChoice(printer, on.shown, on.defaultName, record.hDevMode, record.hDevNames);
+    takeChoice(printer, on.shown, on.pageSettings, on.defaultName, record.hDevMode, record.hDevNames);
     return true;
 }
 
@@ -328,15 +500,20 @@ bool CupsPlatform::pageSetupDlg(PageSetupDlg& record)
     if (!setUpDialog(on, record.hwndOwner))
         return false;
     offerStoredPageSettings(*on.dialog, true);
+    showStoredPage(*on.dialog, on.shown);
+    on.pageSettings = on.dialog.get();
     if (!runDialog(*on.dialog))
         return false;
     const QPrinter& printer = *on.printer;
-    takeChoice(printer, on.shown, on.defaultName, record.hDevMode, record.hDevNames);
+    takeChoice(printer, on.shown, on.pageSettings, on.defaultName, record.hDevMode, record.hDevNames);
+    // The margins the dialog shows, which Qt's printer does not take when they lie outside what the printer prints.
+    const auto settings = PageSettings::in(*on.dialog);
+    const QPageLayout layout = settings ? settings->layoutShown() : printer.pageLayout();
     QMarginsF margins;
     if (record.flags & c::psd_inhundredthsofmillimeters)
-        margins = printer.pageLayout().margins(QPageLayout::Millimeter) * 100.0;
+        margins = layout.margins(QPageLayout::Millimeter) * 100.0;
     else if (record.flags & c::psd_inthousandthsofinches)
-        margins = printer.pageLayout().margins(QPageLayout::Inch) * 1000.0;
+        margins = layout.margins(QPageLayout::Inch) * 1000.0;
     record.rtMargin.left = std::int32_t(std::lround(margins.left()));
     record.rtMargin.top = std::int32_t(std::lround(margins.top()));
     record.rtMargin.right = std::int32_t(std::lround(margins.right()));

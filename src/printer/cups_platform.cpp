@@ -321,7 +321,7 @@ std::optional<DevMode> devModeOf(http_t* http, const cups_dest_t* dest, const So
     const int copies = effective(http, dest, sources, "copies").toInt();
 
     DevMode devMode;
-    devMode.dmDeviceName = QString::fromUtf8(dest->name);
+    devMode.dmDeviceName = nameOf(dest);
     devMode.dmFields = document_fields;
     devMode.dmOrientation = landscape ? c::dmorient_landscape : c::dmorient_portrait;
     devMode.dmPaperSize = paper->number;
@@ -341,8 +341,8 @@ public:
         : m_dest(std::move(dest))
     {
     }
-    // The queue's own name, as the scheduler spells it.
-    QString name() const override { return QString::fromUtf8(m_dest->name); }
+    // The queue's own name, as the scheduler spells it, with the user's instance of it.
+    QString name() const override { return nameOf(m_dest.get()); }
     cups_dest_t* dest() const { return m_dest.get(); }
     // Looked up once per handle.
     const Sources* sources(http_t* http)
@@ -354,7 +354,7 @@ public:
     Ppd* ppd(http_t* http)
     {
         if (!m_ppdAsked && http) {
-            m_ppd = Ppd::of(http, name());
+            m_ppd = Ppd::of(http, QString::fromUtf8(m_dest->name));
             m_ppdAsked = true;
         }
         return m_ppd.get();
@@ -401,7 +401,7 @@ std::optional<QString> CupsPlatform::defaultPrinterName()
     if (!http)
         return std::nullopt;
     if (const DestPtr dest{cupsGetNamedDest(http, nullptr, nullptr)})
-        return QString::fromUtf8(dest->name);
+        return nameOf(dest.get());
     // libcups reports every failed lookup as "not found": there is no default printer only when the scheduler
     // answers.
     if (!schedulerAnswers(http) || timeSpent())
@@ -592,7 +592,7 @@ QString CupsPlatform::profileString(const QString& section, const QString& key, 
     const DestPtr dest(cupsGetNamedDest(http, nullptr, nullptr));
     if (!dest)
         return defaultText;
-    return QString::fromUtf8(dest->name) + QLatin1Char(',') + option(dest.get(), "printer-make-and-model")
+    return nameOf(dest.get()) + QLatin1Char(',') + option(dest.get(), "printer-make-and-model")
         + QLatin1Char(',') + option(dest.get(), "device-uri");
 }
 

@@ -260,11 +260,13 @@ int n_printer::applyDialogChoice(const std::optional<DevMode>& devMode, const st
     const QString printername = of_getstringfromblob(*devNames, deviceOffset + 1);
     if (printername.isEmpty())
         return dialog_not_applied;
-    // The settings are stored, then the printer is made the default whatever became of them; the choice
-    // counts as applied only when both took.
-    const int stored = of_modifyprinter(printername, *devMode);
-    const int madeDefault = of_setdefault(printername);
-    return stored == 1 && madeDefault == 1 ? 1 : dialog_not_applied;
+    // The settings are stored first, and the printer is made the default only once they took: settings the
+    // printer refuses leave everything as it was. A record that names no field (a printer without document
+    // settings, on which the user changed nothing) has nothing to store. The choice counts as applied only when
+    // both took.
+    if (devMode->dmFields != 0 && of_modifyprinter(printername, *devMode) != 1)
+        return dialog_not_applied;
+    return of_setdefault(printername) == 1 ? 1 : dialog_not_applied;
 }
 
 int n_printer::of_printsetup(QWidget* hwnd)

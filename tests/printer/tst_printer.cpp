@@ -11,10 +11,13 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDeadlineTimer>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -344,6 +347,19 @@ private slots:
     void switchedPrinterShowsAndKeepsItsSettings_data();
     void switchedPrinterShowsAndKeepsItsSettings();
     void dialogsOfferOnlyWhatIsStored();
+    void unchangedOkKeepsWhatCupsApplies_data();
+    void unchangedOkKeepsWhatCupsApplies();
+    void pageSetupStoresWhatItShows_data();
+    void pageSetupStoresWhatItShows();
+    void dialogsKeepTheDefaultInstance_data();
+    void dialogsKeepTheDefaultInstance();
+    void printDialogOffersNoPageRanges();
+    void queueWithoutSettingsChosenInTheDialog_data();
+    void queueWithoutSettingsChosenInTheDialog();
+    void instancesAsTheToolWritesThem_data();
+    void instancesAsTheToolWritesThem();
+    void undefinedInstanceIsNoPrinter_data();
+    void undefinedInstanceIsNoPrinter();
 
     void silentSchedulerEndsEveryCall_data();
     void silentSchedulerEndsEveryCall();
@@ -1248,12 +1264,10 @@ void tst_printer::printSetupRefusedSettingsReported_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<int>("paper");
-    QTest::addColumn<QString>("defaultAfter");
-    // The chosen printer is still made the default when it refuses the settings (and only then).
-    QTest::newRow("paper not among the driver's") << beta << int(n_printer::dmpaper_a3) << beta;
-    QTest::newRow("raw queue takes no paper settings") << raw << int(n_printer::dmpaper_a4) << raw;
-    QTest::newRow("printer the spooler does not know") << QStringLiteral("fm_none") << int(n_printer::dmpaper_a4)
-                                                       << QString();
+    // A printer that refuses the settings is not made the default either: nothing changes.
+    QTest::newRow("paper not among the driver's") << beta << int(n_printer::dmpaper_a3);
+    QTest::newRow("raw queue takes no paper settings") << raw << int(n_printer::dmpaper_a4);
+    QTest::newRow("printer the spooler does not know") << QStringLiteral("fm_none") << int(n_printer::dmpaper_a4);
 }
 
 void tst_printer::printSetupRefusedSettingsReported()
@@ -1264,9 +1278,8 @@ void tst_printer::printSetupRefusedSettingsReported()
     platform.printDialog = choosing(name, devMode(std::uint16_t(paper), 2970, 4200, n_printer::dmorient_landscape));
     n_printer object(platform);
     QCOMPARE(object.of_printsetup(nullptr), n_printer::dialog_not_applied);
-    QTEST(object.of_getpbprinter(), "defaultAfter");
-    QVERIFY2(!userOptions().contains(QStringLiteral("media=")), qPrintable(userOptions()));
-    QVERIFY2(!userOptions().contains(QStringLiteral("orientation-requested=")), qPrintable(userOptions()));
+    QCOMPARE(object.of_getpbprinter(), QString());
+    QCOMPARE(userOptions(), QString());
 }
 
 void tst_printer::printSetupRefusedDefaultReported()
@@ -1610,6 +1623,442 @@ void tst_printer::dialogsOfferOnlyWhatIsStored()
     qint32 left = 0, right = 0, top = 0, bottom = 0;
     QCOMPARE(object.of_pagesetup(nullptr, left, right, top, bottom), 1);
     QCOMPARE(setupOffers, (QStringList{"pageSizeCombo", "landscape", "topMargin"}));
+}
+
+namespace {
+
+// Answers the modal dialogs as they come up: handle gets the open modal dialog every 50 ms until it returns true.
+// Past the deadline every open dialog is cancelled, so that no test is left waiting in one.
+std::unique_ptr<QTimer> answerDialogs(std::function<bool(QWidget*)> handle)
+{
+    auto timer = std::make_unique<QTimer>();
+    timer->setInterval(50);
+    QTimer* ticking = timer.get();
+    QObject::connect(ticking, &QTimer::timeout, ticking,
+                     [ticking, handle = std::move(handle), deadline = QDeadlineTimer(15000)] {
+                         if (deadline.hasExpired()) {
+                             for (QWidget* widget : QApplication::topLevelWidgets())
+                                 if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
+                                     QMetaObject::invokeMethod(dialog, "reject", Qt::QueuedConnection);
+                             return;
+                         }
+                         QWidget* modal = QApplication::activeModalWidget();
+                         if (modal && modal->isVisible() && handle(modal))
+                             ticking->stop();
+                     });
+    ticking->start();
+    return timer;
+}
+
+void pressLater(QWidget* dialog, const char* slot)
+{
+    QMetaObject::invokeMethod(dialog, slot, Qt::QueuedConnection);
+}
+
+// The paper a page-settings pane shows, as its Windows number: "9" for A4, "256" for a size without one.
+QString paperShownBy(const QWidget& pane)
+{
+    const auto* sizes = pane.findChild<QComboBox*>(QStringLiteral("pageSizeCombo"));
+    if (!sizes || !sizes->currentData().canConvert<QPageSize>())
+        return QStringLiteral("none");
+    const QPageSize size = sizes->currentData().value<QPageSize>();
+    return QString::number(size.id() == QPageSize::Custom ? 256 : size.windowsId());
+}
+
+} // namespace
+
+void tst_printer::unchangedOkKeepsWhatCupsApplies_data()
+{
+    QTest::addColumn<bool>("pageSetup");
+    QTest::addColumn<QString>("before");     // the user's options file
+    QTest::addColumn<QString>("switchTo");   // the printer chosen in the print dialog
+    QTest::addColumn<QString>("properties"); // how the print dialog's Properties were left, when opened
+    QTest::addColumn<int>("copies");         // set in the print dialog; 0 leaves them
+    QTest::addColumn<QString>("shown");      // the paper the page settings showed
+    QTest::addColumn<QString>("after");
+
+    const QString pageRegion = QStringLiteral("Default fm_photo PageRegion=A4\n");
+    const QString accepted = QStringLiteral("accepted");
+    const QString letterCancelled = QStringLiteral("US Letter chosen, cancelled");
+    QTest::newRow("print dialog, PageRegion") << false << pageRegion << "" << "" << 0 << "" << pageRegion;
+    QTest::newRow("print dialog, PageRegion, Properties accepted")
+        << false << pageRegion << "" << accepted << 0 << "9" << pageRegion;
+    QTest::newRow("print dialog, PageRegion, Properties changed and cancelled")
+        << false << pageRegion << "" << letterCancelled << 0 << "9" << pageRegion;
+    QTest::newRow("print dialog, PageRegion, copies changed")
+        << false << pageRegion << "" << "" << 2 << "" << "Default fm_photo copies=2 PageRegion=A4\n";
+    QTest::newRow("print dialog, PageRegion of the printer chosen in it")
+        << false << "Default fm_alpha\nDest fm_photo PageRegion=A4\n" << photo << "" << 0 << "" << pageRegion;
+    QTest::newRow("print dialog, PageRegion of an instance chosen in it")
+        << false << "Default fm_alpha\nDest fm_photo/inst PageRegion=A4\n" << "fm_photo/inst" << "" << 0 << ""
+        << "Default fm_photo/inst PageRegion=A4\n";
+    QTest::newRow("page setup, PageRegion") << true << pageRegion << "" << "" << 0 << "9" << pageRegion;
+    QTest::newRow("page setup, PageSize of the PPD's own name")
+        << true << "Default fm_photo PageSize=w288h432\n" << "" << "" << 0 << "256"
+        << "Default fm_photo PageSize=w288h432\n";
+    QTest::newRow("page setup, A4 beside a tray")
+        << true << "Default fm_photo media=A4,Upper\n" << "" << "" << 0 << "9"
+        << "Default fm_photo media=A4,Upper\n";
+    QTest::newRow("page setup, user size") << true << "Default fm_alpha media=custom_120x180mm_120x180mm\n" << ""
+                                           << "" << 0 << "256"
+                                           << "Default fm_alpha media=custom_120x180mm_120x180mm\n";
+    QTest::newRow("print dialog, user size, Properties accepted")
+        << false << "Default fm_alpha media=custom_120x180mm_120x180mm\n" << "" << accepted << 0 << "256"
+        << "Default fm_alpha media=custom_120x180mm_120x180mm\n";
+}
+
+void tst_printer::unchangedOkKeepsWhatCupsApplies()
+{
+    // OK on the stored settings leaves what CUPS applies as it was, whichever spelling stores them.
+    QFETCH(bool, pageSetup);
+    QFETCH(QString, before);
+    QFETCH(QString, switchTo);
+    QFETCH(QString, properties);
+    QFETCH(int, copies);
+    writeUserOptions(before);
+    const QStringList applied{settingsOf(photo), settingsOf(alpha)};
+
+    QString shown;
+    bool propertiesDone = false;
+    const auto answer = answerDialogs([&](QWidget* modal) {
+        if (pageSetup) {
+            shown = paperShownBy(*modal);
+            pressLater(modal, "accept");
+            return true;
+        }
+        auto* dialog = qobject_cast<QPrintDialog*>(modal);
+        if (!dialog) { // the Properties
+            shown = paperShownBy(*modal);
+            propertiesDone = true;
+            if (properties == QLatin1String("accepted")) {
+                pressLater(modal, "accept");
+                return false;
+            }
+            auto* sizes = modal->findChild<QComboBox*>(QStringLiteral("pageSizeCombo"));
+            sizes->setCurrentIndex(sizes->findText(QStringLiteral("US Letter")));
+            pressLater(modal, "reject");
+            return false;
+        }
+        if (!switchTo.isEmpty()) {
+            auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+            printers->setCurrentIndex(printers->findText(std::exchange(switchTo, QString())));
+        }
+        if (copies)
+            dialog->findChild<QSpinBox*>(QStringLiteral("copies"))->setValue(copies);
+        if (!properties.isEmpty() && !propertiesDone) {
+            pressLater(dialog->findChild<QPushButton*>(QStringLiteral("properties")), "click");
+            return false;
+        }
+        pressLater(dialog, "accept");
+        return true;
+    });
+    n_printer object;
+    qint32 left = 0, right = 0, top = 0, bottom = 0;
+    const int result = pageSetup ? object.of_pagesetup(nullptr, left, right, top, bottom) : object.of_printsetup(nullptr);
+    QCOMPARE(result, 1);
+    QTEST(shown, "shown");
+    QTEST(userOptions(), "after");
+    QCOMPARE((QStringList{settingsOf(photo), settingsOf(alpha)}), applied);
+}
+
+void tst_printer::pageSetupStoresWhatItShows_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("paper"); // chosen by its text in the dialog; empty leaves it
+    QTest::addColumn<bool>("landscape");
+    QTest::addColumn<double>("width"); // of a custom size, in millimetres
+    QTest::addColumn<double>("height");
+    QTest::addColumn<double>("left"); // typed, in millimetres; below 0 leaves it
+    QTest::addColumn<double>("top");
+    QTest::addColumn<QString>("after"); // the user's options file, which held only the printer as the default
+
+    // The photo driver's sizes have printable margins; the dialog lets them down to 0.
+    QTest::newRow("photo driver: US Letter, left 20 mm, top 15 mm")
+        << photo << "US Letter" << false << 0.0 << 0.0 << 20.0 << 15.0 << "Default fm_photo media=na_letter_8.5x11in\n";
+    QTest::newRow("photo driver: US Letter alone")
+        << photo << "US Letter" << false << 0.0 << 0.0 << -1.0 << -1.0 << "Default fm_photo media=na_letter_8.5x11in\n";
+    QTest::newRow("photo driver: landscape alone")
+        << photo << "" << true << 0.0 << 0.0 << -1.0 << -1.0 << "Default fm_photo orientation-requested=4\n";
+    QTest::newRow("photo driver: 4 x 6 in landscape, left 5 mm")
+        << photo << "4 x 6 in" << true << 0.0 << 0.0 << 5.0 << -1.0
+        << "Default fm_photo media=na_index-4x6_4x6in orientation-requested=4\n";
+    QTest::newRow("generic driver: US Letter, left 25 mm")
+        << alpha << "US Letter" << false << 0.0 << 0.0 << 25.0 << -1.0 << "Default fm_alpha media=na_letter_8.5x11in\n";
+    QTest::newRow("generic driver: custom 150 x 200 mm landscape")
+        << alpha << "Custom" << true << 200.0 << 150.0 << -1.0 << -1.0
+        << "Default fm_alpha media=custom_150x200mm_150x200mm orientation-requested=4\n";
+}
+
+void tst_printer::pageSetupStoresWhatItShows()
+{
+    // The paper and orientation chosen are stored, and the margins handed back are those the dialog showed at OK.
+    QFETCH(QString, name);
+    QFETCH(QString, paper);
+    QFETCH(bool, landscape);
+    QFETCH(double, width);
+    QFETCH(double, height);
+    QFETCH(double, left);
+    QFETCH(double, top);
+    writeUserOptions(QStringLiteral("Default %1\n").arg(name));
+    bool chosen = false;
+    QMarginsF shownMm;
+    const auto answer = answerDialogs([&](QWidget* modal) {
+        auto* unit = modal->findChild<QComboBox*>(QStringLiteral("unitCombo"));
+        auto* sizes = modal->findChild<QComboBox*>(QStringLiteral("pageSizeCombo"));
+        if (!unit || !sizes || unit->currentData().value<QPageLayout::Unit>() != QPageLayout::Millimeter)
+            return false;
+        chosen = paper.isEmpty() || sizes->findText(paper) >= 0;
+        if (!paper.isEmpty())
+            sizes->setCurrentIndex(sizes->findText(paper));
+        if (landscape)
+            modal->findChild<QRadioButton*>(QStringLiteral("landscape"))->click();
+        if (width > 0) { // as shown: the long side first in landscape
+            modal->findChild<QDoubleSpinBox*>(QStringLiteral("pageWidth"))->setValue(width);
+            modal->findChild<QDoubleSpinBox*>(QStringLiteral("pageHeight"))->setValue(height);
+        }
+        auto* leftMargin = modal->findChild<QDoubleSpinBox*>(QStringLiteral("leftMargin"));
+        auto* topMargin = modal->findChild<QDoubleSpinBox*>(QStringLiteral("topMargin"));
+        if (left >= 0)
+            leftMargin->setValue(left);
+        if (top >= 0)
+            topMargin->setValue(top);
+        shownMm = QMarginsF(leftMargin->value(), topMargin->value(),
+                            modal->findChild<QDoubleSpinBox*>(QStringLiteral("rightMargin"))->value(),
+                            modal->findChild<QDoubleSpinBox*>(QStringLiteral("bottomMargin"))->value());
+        pressLater(modal, "accept");
+        return true;
+    });
+    n_printer object;
+    qint32 marginLeft = -1, marginRight = -1, marginTop = -1, marginBottom = -1;
+    const int result = object.of_pagesetup(nullptr, marginLeft, marginRight, marginTop, marginBottom);
+    QVERIFY(chosen);
+    QCOMPARE(result, 1);
+    QTEST(userOptions(), "after");
+    const auto hundredths = [](double mm) { return qint32(qRound(mm * 100)); };
+    QCOMPARE(std::tuple(marginLeft, marginRight, marginTop, marginBottom),
+             std::tuple(hundredths(shownMm.left()), hundredths(shownMm.right()), hundredths(shownMm.top()),
+                        hundredths(shownMm.bottom())));
+    if (left >= 0)
+        QCOMPARE(marginLeft, hundredths(left));
+    if (top >= 0)
+        QCOMPARE(marginTop, hundredths(top));
+}
+
+void tst_printer::dialogsKeepTheDefaultInstance_data()
+{
+    QTest::addColumn<bool>("pageSetup");
+    QTest::addColumn<QByteArray>("lpdest"); // empty: not set
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("shownOn");
+    QTest::addColumn<QString>("shownPaper"); // Windows number of the paper shown
+    QTest::addColumn<int>("shownCopies");    // in the print dialog
+    QTest::addColumn<QString>("after");
+
+    // As `lpoptions -d fm_photo/inst` and `lpoptions -p fm_beta/inst` write them.
+    const QString instanceDefault = QStringLiteral("Default fm_photo/inst copies=3 media=na_letter_8.5x11in\n");
+    QTest::newRow("print dialog, an instance is the default")
+        << false << QByteArray() << instanceDefault << "fm_photo/inst" << "1" << 3 << instanceDefault;
+    QTest::newRow("page setup, an instance is the default")
+        << true << QByteArray() << instanceDefault << "fm_photo/inst" << "1" << 0 << instanceDefault;
+    // The environment's default becomes the user's own, as for a printer without an instance.
+    QTest::newRow("print dialog, LPDEST names an instance")
+        << false << QByteArray("fm_beta/inst") << "Dest fm_beta/inst copies=2\n" << "fm_beta/inst" << "9" << 2
+        << "Default fm_beta/inst copies=2\n";
+    QTest::newRow("page setup, LPDEST names an instance")
+        << true << QByteArray("fm_beta/inst") << "Dest fm_beta/inst copies=2\n" << "fm_beta/inst" << "9" << 0
+        << "Default fm_beta/inst copies=2\n";
+}
+
+void tst_printer::dialogsKeepTheDefaultInstance()
+{
+    // The dialogs start on the instance in effect with its settings, and OK keeps it the default.
+    QFETCH(bool, pageSetup);
+    QFETCH(QByteArray, lpdest);
+    QFETCH(QString, before);
+    QFETCH(QString, shownOn);
+    writeUserOptions(before);
+    std::optional<EnvironmentVariable> environment;
+    if (!lpdest.isEmpty())
+        environment.emplace("LPDEST", lpdest);
+
+    QString printerShown, paperShown;
+    int copiesShown = 0;
+    const auto answer = answerDialogs([&](QWidget* modal) {
+        if (auto* dialog = qobject_cast<QPrintDialog*>(modal)) {
+            printerShown = dialog->printer()->printerName();
+            paperShown = QString::number(dialog->printer()->pageLayout().pageSize().windowsId());
+            copiesShown = dialog->findChild<QSpinBox*>(QStringLiteral("copies"))->value();
+        } else if (auto* setup = qobject_cast<QPageSetupDialog*>(modal)) {
+            printerShown = setup->printer()->printerName();
+            paperShown = paperShownBy(*setup);
+        }
+        pressLater(modal, "accept");
+        return true;
+    });
+    n_printer object;
+    qint32 left = 0, right = 0, top = 0, bottom = 0;
+    const int result = pageSetup ? object.of_pagesetup(nullptr, left, right, top, bottom) : object.of_printsetup(nullptr);
+    QCOMPARE(printerShown, shownOn);
+    QTEST(paperShown, "shownPaper");
+    if (!pageSetup)
+        QTEST(copiesShown, "shownCopies");
+    QCOMPARE(result, 1);
+    QTEST(userOptions(), "after");
+    QCOMPARE(object.of_getpbprinter(), shownOn);
+    QCOMPARE(object.of_getattribute(shownOn) & isDefault, isDefault);
+    int paper = 0, width = 0, length = 0;
+    QCOMPARE(object.of_getpapersize(shownOn, paper, width, length), 1);
+    QCOMPARE(QString::number(paper), paperShown);
+}
+
+void tst_printer::printDialogOffersNoPageRanges()
+{
+    // Selection and page ranges are not stored: the print dialog does not offer them, on any printer chosen in it.
+    writeUserOptions(QStringLiteral("Default fm_alpha\n"));
+    const char* const ranges[] = {"printSelection", "printRange", "from", "to", "pagesRadioButton", "pagesLineEdit"};
+    QStringList offered;
+    QStringList otherDialogs;
+    int step = 0;
+    const auto answer = answerDialogs([&](QWidget* modal) {
+        auto* dialog = qobject_cast<QPrintDialog*>(modal);
+        if (!dialog) { // a message over the dialog
+            otherDialogs << modal->windowTitle();
+            pressLater(modal, "reject");
+            return false;
+        }
+        if (step == 2)
+            return false; // Print pressed
+        for (const char* name : ranges) {
+            auto* widget = dialog->findChild<QWidget*>(QLatin1String(name));
+            if (!widget)
+                offered << QStringLiteral("%1 missing").arg(QLatin1String(name));
+            else if (widget->isEnabled() && !widget->isHidden())
+                offered << QStringLiteral("%1 on %2").arg(QLatin1String(name), dialog->printer()->printerName());
+        }
+        if (step++ == 0) {
+            auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+            printers->setCurrentIndex(printers->findText(photo));
+            return false;
+        }
+        // As a user would try it: "Pages" clicked, a range typed, Print pressed.
+        QTest::mouseClick(dialog->findChild<QRadioButton*>(QStringLiteral("pagesRadioButton")), Qt::LeftButton);
+        QTest::keyClicks(dialog->findChild<QLineEdit*>(QStringLiteral("pagesLineEdit")), QStringLiteral("1-3"));
+        pressLater(dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok), "click");
+        return false;
+    });
+    n_printer object;
+    QElapsedTimer clock;
+    clock.start();
+    const int result = object.of_printsetup(nullptr);
+    const qint64 elapsed = clock.elapsed();
+    QCOMPARE(offered.join(QLatin1String(", ")), QString());
+    QCOMPARE(otherDialogs.join(QLatin1String(", ")), QString());
+    QCOMPARE(step, 2);
+    QCOMPARE(result, 1);
+    QVERIFY2(elapsed <= answer_bound_ms, qPrintable(QString::number(elapsed)));
+    QCOMPARE(userOptions(), QStringLiteral("Default fm_photo\n"));
+}
+
+void tst_printer::queueWithoutSettingsChosenInTheDialog_data()
+{
+    QTest::addColumn<int>("copies"); // set in the dialog; 0 leaves them
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("defaultAfter");
+
+    // The raw queue has no paper of its own: nothing of it to store, and when the user changes what it cannot
+    // store, it does not become the default either.
+    QTest::newRow("nothing changed: made the default") << 0 << 1 << "Default fm_raw\n" << raw;
+    QTest::newRow("copies changed: nothing changed")
+        << 2 << int(n_printer::dialog_not_applied) << "Default fm_alpha\n" << alpha;
+}
+
+void tst_printer::queueWithoutSettingsChosenInTheDialog()
+{
+    QFETCH(int, copies);
+    writeUserOptions(QStringLiteral("Default fm_alpha\n"));
+    const auto answer = answerDialogs([copies](QWidget* modal) {
+        auto* dialog = qobject_cast<QPrintDialog*>(modal);
+        if (!dialog)
+            return false;
+        auto* printers = dialog->findChild<QComboBox*>(QStringLiteral("printers"));
+        printers->setCurrentIndex(printers->findText(raw));
+        if (copies)
+            dialog->findChild<QSpinBox*>(QStringLiteral("copies"))->setValue(copies);
+        pressLater(dialog, "accept");
+        return true;
+    });
+    n_printer object;
+    QTEST(object.of_printsetup(nullptr), "result");
+    QTEST(userOptions(), "after");
+    QTEST(object.of_getpbprinter(), "defaultAfter");
+}
+
+void tst_printer::instancesAsTheToolWritesThem_data()
+{
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<QStringList>("tool"); // the same change by the lpoptions tool
+
+    QTest::newRow("paper of an instance")
+        << Change([](n_printer& o) { return QString::number(o.of_setpapersize("fm_photo/inst", 9, 0, 0)); })
+        << QStringList{"-p", "fm_photo/inst", "-o", "media=iso_a4_210x297mm"};
+    QTest::newRow("orientation of an instance") << Change([](n_printer& o) {
+        QVariant landscape(2);
+        int unused = 0;
+        return QString::number(o.of_printer("fm_photo/inst", 103, landscape, unused, unused, unused));
+    }) << QStringList{"-p", "fm_photo/inst", "-o", "orientation-requested=4"};
+    QTest::newRow("instance made the default")
+        << Change([](n_printer& o) { return QString::number(o.of_setdefault("fm_photo/inst")); })
+        << QStringList{"-d", "fm_photo/inst"};
+}
+
+void tst_printer::instancesAsTheToolWritesThem()
+{
+    // An instance is named as CUPS names it, "queue/instance", and has settings of its own.
+    QFETCH(Change, change);
+    QFETCH(QStringList, tool);
+    const QTemporaryDir toolHome(m_cups.homePath() + QStringLiteral("/../tool-XXXXXX"));
+    QVERIFY(toolHome.isValid());
+    const QString toolOptions = toolHome.path() + QStringLiteral("/.cups/lpoptions");
+    QVERIFY(QDir().mkpath(QFileInfo(toolOptions).path()));
+    writeUserOptions(QStringLiteral("Default fm_alpha\nDest fm_photo/inst copies=3 media=na_letter_8.5x11in\n"));
+    QVERIFY(QFile::copy(m_cups.userOptionsPath(), toolOptions));
+
+    n_printer object;
+    int paper = 0, width = 0, length = 0;
+    QCOMPARE(object.of_getpapersize(QStringLiteral("fm_photo/inst"), paper, width, length), 1);
+    QCOMPARE(paper, int(n_printer::dmpaper_letter));
+    QCOMPARE(object.of_getdrivername(QStringLiteral("fm_photo/inst")), object.of_getdrivername(photo));
+    QCOMPARE(change(object), QStringLiteral("1"));
+    QVERIFY2(m_cups.run(QStringLiteral("lpoptions"), tool, toolHome.path()), qPrintable(m_cups.error()));
+    QFile toolFile(toolOptions);
+    QVERIFY(toolFile.open(QIODevice::ReadOnly));
+    QCOMPARE(userOptions(), QString::fromUtf8(toolFile.readAll()));
+    // The queue itself keeps its own.
+    QCOMPARE(object.of_getpapersize(photo, paper, width, length), 1);
+    QCOMPARE(std::tuple(paper, width, length), std::tuple(256, 889, 1270));
+}
+
+void tst_printer::undefinedInstanceIsNoPrinter_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::newRow("instance the options do not define") << "fm_photo/none";
+    QTest::newRow("empty instance") << "fm_photo/";
+    QTest::newRow("instance of no queue") << "/inst";
+}
+
+void tst_printer::undefinedInstanceIsNoPrinter()
+{
+    QFETCH(QString, name);
+    const QString before = QStringLiteral("Dest fm_photo/inst copies=3\n");
+    writeUserOptions(before);
+    n_printer object;
+    QCOMPARE(object.of_getdrivername(name), QString());
+    QCOMPARE(object.of_getattribute(name), qint64(-1));
+    QCOMPARE(object.of_direct(name, QString()), -1);
+    QCOMPARE(object.of_setpapersize(name, n_printer::dmpaper_a4, 0, 0), -1);
+    QCOMPARE(object.of_setdefault(name), -1);
+    QCOMPARE(userOptions(), before);
 }
 
 void tst_printer::silentSchedulerEndsEveryCall_data()
