@@ -352,6 +352,9 @@ private slots:
     void dialogStepsEndWhenTheSchedulerFreezes_data();
     void dialogStepsEndWhenTheSchedulerFreezes();
 
+    void paperTheRecordCannotHold_data();
+    void paperTheRecordCannotHold();
+
     // Last: removes the queues.
     void emptySpoolerListsNothing();
 
@@ -1782,6 +1785,39 @@ void tst_printer::dialogStepsEndWhenTheSchedulerFreezes()
     QCOMPARE(result, n_printer::dialog_not_applied);
     QCOMPARE(userOptions(), before);
     QCOMPARE(object.of_getpbprinter(), alpha); // the scheduler answers again
+}
+
+void tst_printer::paperTheRecordCannotHold_data()
+{
+    QTest::addColumn<QString>("stored"); // the generic queue's option, set with the lpoptions tool
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("paper");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("length");
+
+    // The record holds a size in 16-bit tenths of a millimetre: 6553.5 mm at most. CUPS applies a custom PageSize
+    // whatever its size.
+    QTest::newRow("6600 x 6600 mm") << "PageSize=Custom.6600x6600mm" << -1 << -7 << -7 << -7;
+    QTest::newRow("6553.6 mm, a tenth too wide") << "PageSize=Custom.6553.6x100mm" << -1 << -7 << -7 << -7;
+    QTest::newRow("negative size") << "PageSize=Custom.-10x-10" << -1 << -7 << -7 << -7;
+    QTest::newRow("6553.5 mm, the widest it holds") << "PageSize=Custom.6553.5x100mm" << 1 << 256 << 65535 << 1000;
+    // A media size beyond the driver's custom sizes: CUPS applies the driver's default.
+    QTest::newRow("media of 6600 x 6600 mm") << "media=custom_big_6600x6600mm" << 1 << 9 << 2100 << 2970;
+}
+
+void tst_printer::paperTheRecordCannotHold()
+{
+    // A stored paper that the record cannot hold fails the read, as the setter refuses it, and is never read as
+    // another size.
+    QFETCH(QString, stored);
+    QVERIFY2(m_cups.run(QStringLiteral("lpoptions"), {QStringLiteral("-p"), alpha, QStringLiteral("-o"), stored}),
+             qPrintable(m_cups.error()));
+    n_printer object;
+    int paper = -7, width = -7, length = -7;
+    QTEST(object.of_getpapersize(alpha, paper, width, length), "result");
+    QTEST(paper, "paper");
+    QTEST(width, "width");
+    QTEST(length, "length");
 }
 
 void tst_printer::emptySpoolerListsNothing()
