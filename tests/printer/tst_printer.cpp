@@ -150,30 +150,32 @@ private:
     const char* m_name;
 };
 
-// When a test freezes the scheduler, or points the object at an address that drops connection attempts.
-enum class Freeze { beforeTheCall, afterTheOpen, afterTheSettingsRead, unreachable };
+// When a test freezes the scheduler, or points the object at an address that drops connection attempts or at
+// one that answers one byte at a time.
+enum class Freeze { beforeTheCall, afterTheOpen, afterTheSettingsRead, unreachable, trickling };
 
-// Keeps libcups pointed at an address that drops connection attempts, and at the scheduler again afterwards.
-class UnreachableScheduler {
+// Keeps libcups pointed at a stand-in for the scheduler, and at the scheduler again afterwards.
+template <class StandIn>
+class ReplacedScheduler {
 public:
-    explicit UnreachableScheduler(const CupsScheduler& scheduler)
+    explicit ReplacedScheduler(const CupsScheduler& scheduler)
         : m_socket(QFile::encodeName(scheduler.socketPath()))
     {
-        cupsSetServer(m_blackhole.address().constData());
+        cupsSetServer(m_standIn.address().constData());
     }
-    ~UnreachableScheduler() { cupsSetServer(m_socket.constData()); }
-    UnreachableScheduler(const UnreachableScheduler&) = delete;
-    UnreachableScheduler& operator=(const UnreachableScheduler&) = delete;
-    bool isValid() const { return m_blackhole.isValid(); }
+    ~ReplacedScheduler() { cupsSetServer(m_socket.constData()); }
+    ReplacedScheduler(const ReplacedScheduler&) = delete;
+    ReplacedScheduler& operator=(const ReplacedScheduler&) = delete;
+    bool isValid() const { return m_standIn.isValid(); }
 
 private:
-    Blackhole m_blackhole;
+    StandIn m_standIn;
     QByteArray m_socket;
 };
 
 // Silences the scheduler as a row says: frozen before the call or once the platform has opened the printer or
-// read its settings, or out of reach behind an address that drops connection attempts. It answers again when
-// this ends.
+// read its settings, out of reach behind an address that drops connection attempts, or replaced by a server that
+// answers one byte at a time. It answers again when this ends.
 class Silence {
 public:
     Silence(CupsScheduler& scheduler, Freeze freeze, TestPlatform& platform)
@@ -183,6 +185,8 @@ public:
             m_frozen.emplace(scheduler);
         else if (freeze == Freeze::unreachable)
             m_unreachable.emplace(scheduler);
+        else if (freeze == Freeze::trickling)
+            m_trickling.emplace(scheduler);
         else
             (freeze == Freeze::afterTheOpen ? platform.afterOpen : platform.afterDocumentRead) = [this] {
                 m_frozen.emplace(m_scheduler);
@@ -191,19 +195,24 @@ public:
     Silence(const Silence&) = delete;
     Silence& operator=(const Silence&) = delete;
 
-    // False when no address that drops connection attempts could be made.
-    bool isValid() const { return !m_unreachable || m_unreachable->isValid(); }
-    bool happened() const { return m_frozen || m_unreachable; }
+    // False when no stand-in for the scheduler could be made.
+    bool isValid() const
+    {
+        return (!m_unreachable || m_unreachable->isValid()) && (!m_trickling || m_trickling->isValid());
+    }
+    bool happened() const { return m_frozen || m_unreachable || m_trickling; }
     void end()
     {
         m_frozen.reset();
         m_unreachable.reset();
+        m_trickling.reset();
     }
 
 private:
     CupsScheduler& m_scheduler;
     std::optional<CupsScheduler::Frozen> m_frozen;
-    std::optional<UnreachableScheduler> m_unreachable;
+    std::optional<ReplacedScheduler<Blackhole>> m_unreachable;
+    std::optional<ReplacedScheduler<TricklingServer>> m_trickling;
 };
 
 // Every call and dialog step against a scheduler that does not answer ends within this time.
@@ -1665,6 +1674,17 @@ void tst_printer::silentSchedulerEndsEveryCall_data()
     QTest::newRow("set default, address drops connections") << setDefault << Freeze::unreachable << "-1";
     QTest::newRow("default printer, address drops connections") << defaultName << Freeze::unreachable << "";
     QTest::newRow("device context, address drops connections") << direct << Freeze::unreachable << "-1";
+    // A server that takes the request and sends its answer one byte every 0.15 s: each of libcups's waits gets a
+    // byte before it times out.
+    QTest::newRow("printer list, answer trickles") << list << Freeze::trickling << "-1kept";
+    QTest::newRow("driver name, answer trickles") << driver << Freeze::trickling << "";
+    QTest::newRow("attributes, answer trickles") << attributes << Freeze::trickling << "-1";
+    QTest::newRow("paper, answer trickles") << paper << Freeze::trickling << "-1";
+    QTest::newRow("set paper, answer trickles") << setPaper << Freeze::trickling << "-1";
+    QTest::newRow("set orientation, answer trickles") << turn << Freeze::trickling << "-1";
+    QTest::newRow("set default, answer trickles") << setDefault << Freeze::trickling << "-1";
+    QTest::newRow("default printer, answer trickles") << defaultName << Freeze::trickling << "";
+    QTest::newRow("device context, answer trickles") << direct << Freeze::trickling << "-1";
 }
 
 void tst_printer::silentSchedulerEndsEveryCall()
@@ -1701,6 +1721,8 @@ void tst_printer::silentSchedulerOpensNoDialog_data()
     QTest::newRow("page setup, frozen before") << true << Freeze::beforeTheCall;
     QTest::newRow("page setup, frozen while Qt builds it") << true << Freeze::afterTheSettingsRead;
     QTest::newRow("page setup, address drops connections") << true << Freeze::unreachable;
+    QTest::newRow("print dialog, answer trickles") << false << Freeze::trickling;
+    QTest::newRow("page setup, answer trickles") << true << Freeze::trickling;
 }
 
 void tst_printer::silentSchedulerOpensNoDialog()
