@@ -363,6 +363,10 @@ private slots:
 
     void paperTheRecordCannotHold_data();
     void paperTheRecordCannotHold();
+    void linesOfOtherDestinationsKept_data();
+    void linesOfOtherDestinationsKept();
+    void defaultLineKeptWithoutHome();
+    void programsChangingOptionsAtOnce();
 
     // Last: removes the queues.
     void emptySpoolerListsNothing();
@@ -370,6 +374,7 @@ private slots:
 private:
     QString userOptions() const;
     void writeUserOptions(const QString& text);
+    QString optionsCupsReads(const QString& home);
     std::unique_ptr<QTimer> acceptModalDialogLater(const std::function<bool(QWidget*)>& isTheDialog);
 
     CupsScheduler m_cups;
@@ -420,6 +425,21 @@ void tst_printer::writeUserOptions(const QString& text)
     QFile file(m_cups.userOptionsPath());
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QVERIFY(file.write(text.toUtf8()) == text.toUtf8().size());
+}
+
+QString tst_printer::optionsCupsReads(const QString& home)
+{
+    // The options of every printer, of the instance the hand-written file names, and the default printer; empty
+    // when a tool fails.
+    QString read;
+    for (const QString& name : {alpha, alpha + QStringLiteral("/draft"), beta, group, photo, raw}) {
+        if (!m_cups.run(QStringLiteral("lpoptions"), {QStringLiteral("-p"), name}, home))
+            return QString();
+        read += name + QStringLiteral(": ") + m_cups.output() + QLatin1Char('\n');
+    }
+    if (!m_cups.run(QStringLiteral("lpstat"), {QStringLiteral("-d")}, home))
+        return QString();
+    return read + m_cups.output();
 }
 
 std::unique_ptr<QTimer> tst_printer::acceptModalDialogLater(const std::function<bool(QWidget*)>& isTheDialog)
@@ -1105,6 +1125,8 @@ void tst_printer::optionsFileAsTheToolWritesIt_data()
 
 void tst_printer::optionsFileAsTheToolWritesIt()
 {
+    // What CUPS reads from the file after a change is what it reads after the same change by the tool (which
+    // writes every line anew, where the object changes only the printer's own).
     QFETCH(Change, change);
     QFETCH(QStringList, tool);
     const QTemporaryDir toolHome(m_cups.homePath() + QStringLiteral("/../tool-XXXXXX"));
@@ -1118,9 +1140,9 @@ void tst_printer::optionsFileAsTheToolWritesIt()
     QCOMPARE(change(object), QStringLiteral("1"));
     QVERIFY2(m_cups.run(QStringLiteral("lpoptions"), tool, toolHome.path()), qPrintable(m_cups.error()));
 
-    QFile toolFile(toolOptions);
-    QVERIFY(toolFile.open(QIODevice::ReadOnly));
-    QCOMPARE(userOptions(), QString::fromUtf8(toolFile.readAll()));
+    const QString read = optionsCupsReads(m_cups.homePath());
+    QVERIFY2(!read.isEmpty(), qPrintable(m_cups.error()));
+    QCOMPARE(read, optionsCupsReads(toolHome.path()));
     QVERIFY(userOptions() != handWritten);
 }
 
@@ -1840,6 +1862,112 @@ void tst_printer::paperTheRecordCannotHold()
     QTEST(paper, "paper");
     QTEST(width, "width");
     QTEST(length, "length");
+}
+
+void tst_printer::linesOfOtherDestinationsKept_data()
+{
+    QTest::addColumn<QString>("before"); // the user's options file
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<QString>("after");
+
+    const Change photoA4 = [](n_printer& o) { return QString::number(o.of_setpapersize(photo, 9, 0, 0)); };
+    const Change betaA5 = [](n_printer& o) { return QString::number(o.of_setpapersize(beta, 11, 0, 0)); };
+    const Change betaDefault = [](n_printer& o) { return QString::number(o.of_setdefault(beta)); };
+    const QString photoLine = QStringLiteral("Dest fm_photo media=iso_a4_210x297mm\n");
+
+    // A queue of another server, or a temporary one, that the scheduler does not list now keeps its lines for
+    // when it is there again.
+    QTest::newRow("Default line of a queue not listed")
+        << "Default fm_gone media=A4\n" << photoA4 << "Default fm_gone media=A4\n" + photoLine;
+    QTest::newRow("options of a queue not listed and of its instance")
+        << "Dest fm_gone copies=2\nDest fm_gone/draft copies=3\n" << photoA4
+        << "Dest fm_gone copies=2\nDest fm_gone/draft copies=3\n" + photoLine;
+    QTest::newRow("Default line of a queue not listed, another made the default")
+        << "Default fm_gone media=A4\n" << betaDefault << "Dest fm_gone media=A4\nDefault fm_beta\n";
+    QTest::newRow("comments, blank lines and spacing of other printers") << handWritten << photoA4
+                                                                         << handWritten + photoLine;
+    QTest::newRow("the changed printer's line alone changes")
+        << handWritten << betaA5
+        << "# kept by hand\n\nDefault fm_alpha sides=two-sided-long-edge\n"
+           "Dest fm_beta job-sheets=none,none media=iso_a5_148x210mm print-quality=5\n"
+           "Dest fm_alpha/draft print-quality=3 job-name=\"a \\\"b\\\"\"\n";
+}
+
+void tst_printer::linesOfOtherDestinationsKept()
+{
+    // A change rewrites the lines it means to change, and every other line of the file stays as it was.
+    QFETCH(QString, before);
+    QFETCH(Change, change);
+    writeUserOptions(before);
+    n_printer object;
+    QCOMPARE(change(object), QStringLiteral("1"));
+    QTEST(userOptions(), "after");
+}
+
+void tst_printer::defaultLineKeptWithoutHome()
+{
+    // With HOME unset libcups reads and writes the options file under the account's home, and so does the
+    // object: a change there keeps the user's Default line, as the lpoptions tool does. The call runs with a
+    // private folder mounted over the account's home, in a mount namespace of its own.
+    const QTemporaryDir account(m_cups.homePath() + QStringLiteral("/../account-XXXXXX"));
+    QVERIFY(account.isValid());
+    const QString options = account.path() + QStringLiteral("/.cups/lpoptions");
+    QVERIFY(QDir().mkpath(QFileInfo(options).path()));
+    QFile file(options);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.write("Default fm_alpha sides=two-sided-long-edge\n") > 0);
+    file.close();
+
+    QProcess call;
+    call.start(QStringLiteral(FM_PRINTER_CALL),
+               {QStringLiteral("--account-home"), account.path(), QStringLiteral("setpaper"), photo, QStringLiteral("9")});
+    QVERIFY(call.waitForFinished(20000));
+    if (call.exitCode() == 3)
+        QSKIP(qPrintable(QString::fromLocal8Bit(call.readAllStandardError())));
+    QCOMPARE(call.exitCode(), 0);
+    QCOMPARE(call.readAllStandardOutput().trimmed(), QByteArray("1"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("Default fm_alpha sides=two-sided-long-edge\nDest fm_photo media=iso_a4_210x297mm\n"));
+    QCOMPARE(userOptions(), QString()); // the test's own HOME is left alone
+}
+
+void tst_printer::programsChangingOptionsAtOnce()
+{
+    // Two programs change options at the same moment, each on a printer of its own, round after round: each
+    // reports 1, and both changes are in effect.
+    constexpr int rounds = 20;
+    const QStringList calls[] = {{QStringLiteral("--wait"), QStringLiteral("setpaper"), alpha, QStringLiteral("11")},
+                                 {QStringLiteral("--wait"), QStringLiteral("setorientation"), photo, QStringLiteral("2")}};
+    for (int round = 0; round < rounds; ++round) {
+        QFile::remove(m_cups.userOptionsPath());
+        QProcess programs[2];
+        for (int i = 0; i < 2; ++i)
+            programs[i].start(QStringLiteral(FM_PRINTER_CALL), calls[i]);
+        for (QProcess& program : programs)
+            QVERIFY(program.waitForReadyRead(10000) && program.readLine() == "ready\n");
+        for (QProcess& program : programs)
+            program.write("\n");
+        for (QProcess& program : programs)
+            QVERIFY(program.waitForBytesWritten(10000));
+        QByteArray results;
+        for (QProcess& program : programs) {
+            QVERIFY(program.waitForFinished(10000));
+            results += program.readAllStandardOutput();
+        }
+
+        n_printer object;
+        int paper = 0, width = 0, length = 0;
+        QVariant orientation;
+        QCOMPARE(object.of_printer(photo, 7, orientation, paper, width, length), 1);
+        QCOMPARE(object.of_getpapersize(alpha, paper, width, length), 1);
+        QVERIFY2(results.simplified() == "1 1" && paper == n_printer::dmpaper_a5
+                     && orientation.toUInt() == n_printer::dmorient_landscape,
+                 qPrintable(QStringLiteral("round %1: results %2, paper of fm_alpha %3, orientation of fm_photo %4")
+                                .arg(round)
+                                .arg(QString::fromLatin1(results.simplified()))
+                                .arg(paper)
+                                .arg(orientation.toUInt())));
+    }
 }
 
 void tst_printer::emptySpoolerListsNothing()
