@@ -78,8 +78,8 @@ void shutDownConnectionsTo(const std::vector<QByteArray>& peers)
 
 // Cuts libcups's connections to the scheduler once the time is spent, whatever libcups is waiting for on them: a
 // scheduler that sends a byte now and then never lets one of libcups's waits time out, so libcups alone never
-// looks at the budget. It goes on cutting every connection libcups makes anew until the budget ends or the next
-// step of a dialog begins.
+// looks at the budget. It goes on cutting every connection libcups makes anew until the budget ends, or until
+// an open dialog waits for its next event.
 class ConnectionCutter {
 public:
     using Clock = std::chrono::steady_clock;

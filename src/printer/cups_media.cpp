@@ -24,17 +24,14 @@ using c = n_printer;
 
 constexpr double hmm_per_point = 2540.0 / 72.0; // hundredths of a millimetre
 
-// A size in hundredths of a millimetre as the record keeps it, in tenths rounded to the nearest; nullopt for one
-// it cannot hold (none, or above 6553.5 mm).
+// A size in hundredths of a millimetre as the record keeps it: rounded to whole hundredths, then to the nearest
+// tenth; nullopt for one it cannot hold (none, or above 6553.5 mm).
 std::optional<std::uint16_t> tenths(double hundredths)
 {
-    constexpr long largest = std::numeric_limits<std::uint16_t>::max() * 10L + 4;
-    if (!(hundredths > 0 && hundredths <= largest))
+    constexpr double largest = std::numeric_limits<std::uint16_t>::max() * 10.0 + 4;
+    if (!(hundredths >= 4.5 && hundredths < largest + 0.5))
         return std::nullopt;
-    const long rounded = std::lround(hundredths);
-    if (rounded < 5 || rounded > largest)
-        return std::nullopt;
-    return std::uint16_t((rounded + 5) / 10);
+    return std::uint16_t((std::lround(hundredths) + 5) / 10);
 }
 
 std::optional<Paper> paperOfSize(double width, double length, std::uint16_t number)
