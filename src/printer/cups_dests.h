@@ -20,23 +20,16 @@ struct DestDeleter {
 };
 using DestPtr = std::unique_ptr<cups_dest_t, DestDeleter>;
 
-// Every destination with the user's options, as cupsGetDests2 gives them.
-struct DestList {
-    int count = 0;
-    cups_dest_t* dests = nullptr;
-    explicit DestList(http_t* http) { count = cupsGetDests2(http, &dests); }
-    ~DestList() { cupsFreeDests(count, dests); }
-    DestList(const DestList&) = delete;
-    DestList& operator=(const DestList&) = delete;
-};
-
 QString option(const cups_dest_t* dest, const char* name);
 // Queue names are case-insensitive in CUPS.
 bool sameName(const QString& a, const QString& b);
 
-// A destination's name as CUPS spells it: a queue, or one of the user's instances of it as "queue/instance".
+// A destination's name as CUPS spells it: a queue, or one of the user's instances of it as "queue/instance"; both
+// parts compare case-insensitively, as CUPS compares them.
 struct DestName {
-    explicit DestName(const QString& name);
+    explicit DestName(const QByteArray& spelled);
+    explicit DestName(const QString& name) : DestName(name.toUtf8()) {}
+    bool operator==(const DestName& other) const;
     QByteArray queue;
     QByteArray instance; // empty for the queue itself
     const char* instanceOrNull() const { return instance.isEmpty() ? nullptr : instance.constData(); }
@@ -54,10 +47,12 @@ std::optional<QString> defaultFromEnvironment();
 
 using Options = QList<QPair<QByteArray, QByteArray>>;
 
-// Stores options as the user's own for a queue, and takes out the ones named in removed, the way the lpoptions
-// tool does: every destination with the user's options as libcups reads them, the change, and libcups writes
-// them all back. The user's own default printer is written back as the file has it, unless makeDefault makes
-// this queue the default.
+// Stores options as the user's own for a destination that the scheduler lists (a queue, or "queue/instance" as
+// the lpoptions tool names one), takes out the ones named in removed, and with makeDefault makes it the user's
+// default printer. Only the destination's own lines change in the user's options file (the one libcups reads), and
+// with makeDefault the Default line it replaces; every other line is written back as it was. Writers of this object
+// exclude each other from reading the file until their change is written. True once libcups reads the change;
+// otherwise the file is left as it was.
 bool storeUserOptions(http_t* http, const QString& name, const Options& options, const QList<QByteArray>& removed,
                       bool makeDefault);
 

@@ -409,10 +409,7 @@ bool CupsPlatform::setUpDialog(DialogOn<Dialog>& on, QWidget* owner)
 
 bool CupsPlatform::runDialog(QDialog& dialog)
 {
-    const DialogSteps steps([this] {
-        if (m_call)
-            m_call->restart();
-    });
+    const DialogSteps steps(m_call.get());
     return dialog.exec() == QDialog::Accepted;
 }
 

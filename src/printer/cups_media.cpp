@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include <unistd.h>
 
@@ -23,20 +24,51 @@ using c = n_printer;
 
 constexpr double hmm_per_point = 2540.0 / 72.0; // hundredths of a millimetre
 
+// A size in hundredths of a millimetre as the record keeps it: rounded to whole hundredths, then to the nearest
+// tenth; nullopt for one it cannot hold (none, or above 6553.5 mm).
+std::optional<std::uint16_t> tenths(double hundredths)
+{
+    constexpr double largest = std::numeric_limits<std::uint16_t>::max() * 10.0 + 4;
+    if (!(hundredths >= 4.5 && hundredths < largest + 0.5))
+        return std::nullopt;
+    return std::uint16_t((std::lround(hundredths) + 5) / 10);
+}
+
+std::optional<Paper> paperOfSize(double width, double length, std::uint16_t number)
+{
+    const auto tenthsWide = tenths(width);
+    const auto tenthsLong = tenths(length);
+    if (!tenthsWide || !tenthsLong)
+        return std::nullopt;
+    return Paper{number, *tenthsWide, *tenthsLong};
+}
+
+const pwg_media_t* pwgOfMedia(const QString& media)
+{
+    if (media.isEmpty())
+        return nullptr;
+    const QByteArray name = media.toUtf8();
+    const pwg_media_t* pwg = pwgMediaForPWG(name.constData());
+    if (!pwg)
+        pwg = pwgMediaForLegacy(name.constData());
+    if (!pwg)
+        pwg = pwgMediaForPPD(name.constData());
+    return pwg;
+}
+
 std::optional<Paper> paperOfPwg(const pwg_media_t* pwg, bool custom)
 {
-    if (!pwg || pwg->width <= 0 || pwg->length <= 0)
+    if (!pwg)
         return std::nullopt;
-    Paper paper;
-    paper.width = std::uint16_t((pwg->width + 5) / 10); // hundredths to tenths of a millimetre
-    paper.length = std::uint16_t((pwg->length + 5) / 10);
-    paper.number = c::dmpaper_user;
+    auto paper = paperOfSize(pwg->width, pwg->length, c::dmpaper_user);
+    if (!paper)
+        return std::nullopt;
     if (!custom) {
         const QPageSize::PageSizeId id = QPageSize::id(QSizeF(pwg->width / 100.0, pwg->length / 100.0),
                                                        QPageSize::Millimeter, QPageSize::FuzzyMatch);
         const int number = id == QPageSize::Custom ? 0 : QPageSize::windowsId(id);
         if (number > 0 && number < c::dmpaper_user)
-            paper.number = std::uint16_t(number);
+            paper->number = std::uint16_t(number);
     }
     return paper;
 }
@@ -53,15 +85,12 @@ constexpr DuplexChoice duplex_choices[] = {
 
 std::optional<Paper> paperOfMedia(const QString& media)
 {
-    if (media.isEmpty())
-        return std::nullopt;
-    const QByteArray name = media.toUtf8();
-    const pwg_media_t* pwg = pwgMediaForPWG(name.constData());
-    if (!pwg)
-        pwg = pwgMediaForLegacy(name.constData());
-    if (!pwg)
-        pwg = pwgMediaForPPD(name.constData());
-    return paperOfPwg(pwg, media.startsWith(QLatin1String("custom_")));
+    return paperOfPwg(pwgOfMedia(media), media.startsWith(QLatin1String("custom_")));
+}
+
+bool mediaNamesSize(const QString& media)
+{
+    return pwgOfMedia(media) != nullptr;
 }
 
 bool withinAPoint(int hundredthsMm, int otherHundredthsMm)
@@ -69,12 +98,16 @@ bool withinAPoint(int hundredthsMm, int otherHundredthsMm)
     return std::abs(hundredthsMm - otherHundredthsMm) < hmm_per_point;
 }
 
+QString sizeKeyword(const QString& mediaOption)
+{
+    const QStringList keywords = mediaOption.split(QLatin1Char(','), Qt::SkipEmptyParts);
+    const auto at = std::find_if(keywords.begin(), keywords.end(), mediaNamesSize);
+    return at == keywords.end() ? QString() : *at;
+}
+
 std::optional<Paper> paperOfMediaOption(const QString& option)
 {
-    for (const QString& keyword : option.split(QLatin1Char(','), Qt::SkipEmptyParts))
-        if (const auto paper = paperOfMedia(keyword))
-            return paper;
-    return std::nullopt;
+    return paperOfMedia(sizeKeyword(option));
 }
 
 QString withSize(const QString& mediaOption, const QString& size, const std::function<bool(const QString&)>& namesSize)
@@ -135,12 +168,15 @@ Ppd::Applied Ppd::applied(const cups_dest_t* dest)
     cupsMarkOptions(m_file, dest->num_options, dest->options);
 
     Applied applied;
-    if (const ppd_size_t* size = ppdPageSize(m_file, nullptr)) {
+    // A size the record cannot hold is no paper it can report.
+    const ppd_size_t* size = ppdPageSize(m_file, nullptr);
+    if (size)
+        applied.paper = paperOfSize(size->width * hmm_per_point, size->length * hmm_per_point, c::dmpaper_user);
+    if (applied.paper) {
         const int width = int(std::lround(size->width * hmm_per_point));
         const int length = int(std::lround(size->length * hmm_per_point));
         if (std::strcmp(size->name, "Custom") == 0) {
             // A user size: the one the options name, to its tenth of a millimetre, when it is the size applied.
-            applied.paper = Paper{c::dmpaper_user, std::uint16_t((width + 5) / 10), std::uint16_t((length + 5) / 10)};
             for (const char* spelling : {"PageSize", "PageRegion", "media"}) {
                 const auto named = paperOfMediaOption(option(dest, spelling));
                 if (named && withinAPoint(named->width * 10, width) && withinAPoint(named->length * 10, length)) {
@@ -165,7 +201,7 @@ Ppd::Applied Ppd::applied(const cups_dest_t* dest)
 
 bool Ppd::namesSize(const QString& keyword) const
 {
-    return paperOfMedia(keyword) || ppdPageSize(m_file, keyword.toUtf8().constData());
+    return mediaNamesSize(keyword) || ppdPageSize(m_file, keyword.toUtf8().constData());
 }
 
 #pragma GCC diagnostic pop

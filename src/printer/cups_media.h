@@ -16,15 +16,20 @@
 namespace printer {
 
 // Paper numbers of media names ("iso_a4_210x297mm" is 9, a "custom_…" size or a size without a number is
-// 256), with the size in tenths of a millimetre; nullopt for a name that names no size.
+// 256), with the size in tenths of a millimetre; nullopt for a name that names no size, or a size the record
+// cannot hold (above 6553.5 mm).
 struct Paper {
     std::uint16_t number = 0;
     std::uint16_t width = 0;
     std::uint16_t length = 0;
 };
 std::optional<Paper> paperOfMedia(const QString& media);
-// The paper of a media option: a size, and source or type keywords, separated by commas, in any order
-// ("A4,Upper"); nullopt when none of them names a size.
+// The name names a size (its PWG, legacy or PPD name), whether or not the record can hold it.
+bool mediaNamesSize(const QString& media);
+// The keyword of a media option that names its size: the option holds a size, and source or type keywords,
+// separated by commas, in any order ("A4,Upper"); empty when none of them names a size.
+QString sizeKeyword(const QString& mediaOption);
+// The paper of a media option's size keyword; nullopt when it has none, or the record cannot hold it.
 std::optional<Paper> paperOfMediaOption(const QString& option);
 
 // Sizes within a point of each other are one size: CUPS applies a user size, and Qt keeps one, in whole points.

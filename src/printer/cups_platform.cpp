@@ -305,9 +305,10 @@ std::optional<DevMode> devModeOf(http_t* http, const cups_dest_t* dest, const So
         sidesApplied = applied.sides;
     } else {
         // A media option that names no size (a tray alone) leaves the queue's own size.
-        paper = paperOfMediaOption(option(dest, "media"));
-        if (!paper)
-            paper = paperOfMediaOption(sources.defaultOf(http, "media"));
+        QString media = option(dest, "media");
+        if (sizeKeyword(media).isEmpty())
+            media = sources.defaultOf(http, "media");
+        paper = paperOfMediaOption(media);
     }
     if (!paper)
         return std::nullopt;
@@ -552,7 +553,7 @@ long CupsPlatform::documentPropertiesStore(PrinterHandle& printer, const DevMode
         if (name.isEmpty())
             return -1;
         const auto namesSize = [ppd](const QString& keyword) {
-            return ppd ? ppd->namesSize(keyword) : paperOfMedia(keyword).has_value();
+            return ppd ? ppd->namesSize(keyword) : mediaNamesSize(keyword);
         };
         options.append({"media", withSize(option(dest, "media"), name, namesSize).toUtf8()});
         removed += paper_spellings;

@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QThread>
 
+#include <algorithm>
 #include <cstring>
 
 #include <arpa/inet.h>
@@ -288,6 +289,82 @@ Blackhole::~Blackhole()
 }
 
 QByteArray Blackhole::address() const
+{
+    return "127.0.0.1:" + QByteArray::number(m_port);
+}
+
+TricklingServer::TricklingServer(std::chrono::milliseconds interval)
+{
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    socklen_t length = sizeof address;
+    if (m_listener < 0 || ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
+        || ::listen(m_listener, 16) != 0
+        || ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        if (m_listener >= 0)
+            ::close(m_listener);
+        m_listener = -1;
+        return;
+    }
+    m_port = ntohs(address.sin_port);
+    m_server = std::thread([this, interval] {
+        // The answer to any request, far longer than a test waits for it whole.
+        static const QByteArray answer = QByteArrayLiteral(
+            "HTTP/1.1 200 OK\r\nContent-Type: application/ipp\r\nContent-Length: 9\r\n\r\n"
+            "\x02\x00\x00\x00\x00\x00\x00\x01\x03");
+        struct Client {
+            int fd;
+            qsizetype sent;
+        };
+        std::vector<Client> clients;
+        auto next = std::chrono::steady_clock::now() + interval;
+        while (!m_stop) {
+            std::vector<pollfd> entries{{m_listener, POLLIN, 0}};
+            for (const Client& client : clients)
+                entries.push_back({client.fd, POLLIN, 0});
+            const auto wait = std::chrono::duration_cast<std::chrono::milliseconds>(next - std::chrono::steady_clock::now());
+            ::poll(entries.data(), entries.size(), int(std::clamp<qint64>(wait.count(), 0, 50)));
+            if (entries[0].revents & POLLIN) {
+                const int fd = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+                if (fd >= 0)
+                    clients.push_back({fd, 0});
+            }
+            // What the clients send is taken and left unread; a client that is gone is forgotten.
+            for (std::size_t i = 1; i < entries.size(); ++i) {
+                if (!(entries[i].revents & (POLLIN | POLLHUP | POLLERR)))
+                    continue;
+                char request[4096];
+                if (::recv(entries[i].fd, request, sizeof request, 0) == 0 || (entries[i].revents & POLLERR)) {
+                    ::close(entries[i].fd);
+                    clients.erase(std::remove_if(clients.begin(), clients.end(),
+                                                 [fd = entries[i].fd](const Client& client) { return client.fd == fd; }),
+                                  clients.end());
+                }
+            }
+            if (std::chrono::steady_clock::now() < next)
+                continue;
+            next += interval;
+            for (Client& client : clients)
+                if (client.sent < answer.size() && ::send(client.fd, answer.constData() + client.sent, 1, MSG_NOSIGNAL) == 1)
+                    ++client.sent;
+        }
+        for (const Client& client : clients)
+            ::close(client.fd);
+    });
+}
+
+TricklingServer::~TricklingServer()
+{
+    m_stop = true;
+    if (m_server.joinable())
+        m_server.join();
+    if (m_listener >= 0)
+        ::close(m_listener);
+}
+
+QByteArray TricklingServer::address() const
 {
     return "127.0.0.1:" + QByteArray::number(m_port);
 }

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -88,6 +89,25 @@ private:
     std::vector<int> m_pending;
     int m_port = 0;
     bool m_valid = false;
+};
+
+// A scheduler address that takes every connection and its request, and then answers one byte at a time, as a
+// scheduler does at the end of a link that all but stalls: a local port on 127.0.0.1.
+class TricklingServer {
+public:
+    explicit TricklingServer(std::chrono::milliseconds interval = std::chrono::milliseconds(150));
+    ~TricklingServer();
+    TricklingServer(const TricklingServer&) = delete;
+    TricklingServer& operator=(const TricklingServer&) = delete;
+
+    bool isValid() const { return m_listener >= 0; }
+    QByteArray address() const; // "127.0.0.1:port"
+
+private:
+    int m_listener = -1;
+    int m_port = 0;
+    std::atomic<bool> m_stop{false};
+    std::thread m_server;
 };
 
 // Takes every connection on a socket path and closes it at once, as a scheduler does that goes away between

@@ -153,30 +153,32 @@ private:
     const char* m_name;
 };
 
-// When a test freezes the scheduler, or points the object at an address that drops connection attempts.
-enum class Freeze { beforeTheCall, afterTheOpen, afterTheSettingsRead, unreachable };
+// When a test freezes the scheduler, or points the object at an address that drops connection attempts or at
+// one that answers one byte at a time.
+enum class Freeze { beforeTheCall, afterTheOpen, afterTheSettingsRead, unreachable, trickling };
 
-// Keeps libcups pointed at an address that drops connection attempts, and at the scheduler again afterwards.
-class UnreachableScheduler {
+// Keeps libcups pointed at a stand-in for the scheduler, and at the scheduler again afterwards.
+template <class StandIn>
+class ReplacedScheduler {
 public:
-    explicit UnreachableScheduler(const CupsScheduler& scheduler)
+    explicit ReplacedScheduler(const CupsScheduler& scheduler)
         : m_socket(QFile::encodeName(scheduler.socketPath()))
     {
-        cupsSetServer(m_blackhole.address().constData());
+        cupsSetServer(m_standIn.address().constData());
     }
-    ~UnreachableScheduler() { cupsSetServer(m_socket.constData()); }
-    UnreachableScheduler(const UnreachableScheduler&) = delete;
-    UnreachableScheduler& operator=(const UnreachableScheduler&) = delete;
-    bool isValid() const { return m_blackhole.isValid(); }
+    ~ReplacedScheduler() { cupsSetServer(m_socket.constData()); }
+    ReplacedScheduler(const ReplacedScheduler&) = delete;
+    ReplacedScheduler& operator=(const ReplacedScheduler&) = delete;
+    bool isValid() const { return m_standIn.isValid(); }
 
 private:
-    Blackhole m_blackhole;
+    StandIn m_standIn;
     QByteArray m_socket;
 };
 
 // Silences the scheduler as a row says: frozen before the call or once the platform has opened the printer or
-// read its settings, or out of reach behind an address that drops connection attempts. It answers again when
-// this ends.
+// read its settings, out of reach behind an address that drops connection attempts, or replaced by a server that
+// answers one byte at a time. It answers again when this ends.
 class Silence {
 public:
     Silence(CupsScheduler& scheduler, Freeze freeze, TestPlatform& platform)
@@ -186,6 +188,8 @@ public:
             m_frozen.emplace(scheduler);
         else if (freeze == Freeze::unreachable)
             m_unreachable.emplace(scheduler);
+        else if (freeze == Freeze::trickling)
+            m_trickling.emplace(scheduler);
         else
             (freeze == Freeze::afterTheOpen ? platform.afterOpen : platform.afterDocumentRead) = [this] {
                 m_frozen.emplace(m_scheduler);
@@ -194,19 +198,24 @@ public:
     Silence(const Silence&) = delete;
     Silence& operator=(const Silence&) = delete;
 
-    // False when no address that drops connection attempts could be made.
-    bool isValid() const { return !m_unreachable || m_unreachable->isValid(); }
-    bool happened() const { return m_frozen || m_unreachable; }
+    // False when no stand-in for the scheduler could be made.
+    bool isValid() const
+    {
+        return (!m_unreachable || m_unreachable->isValid()) && (!m_trickling || m_trickling->isValid());
+    }
+    bool happened() const { return m_frozen || m_unreachable || m_trickling; }
     void end()
     {
         m_frozen.reset();
         m_unreachable.reset();
+        m_trickling.reset();
     }
 
 private:
     CupsScheduler& m_scheduler;
     std::optional<CupsScheduler::Frozen> m_frozen;
-    std::optional<UnreachableScheduler> m_unreachable;
+    std::optional<ReplacedScheduler<Blackhole>> m_unreachable;
+    std::optional<ReplacedScheduler<TricklingServer>> m_trickling;
 };
 
 // Every call and dialog step against a scheduler that does not answer ends within this time.
@@ -368,12 +377,20 @@ private slots:
     void dialogStepsEndWhenTheSchedulerFreezes_data();
     void dialogStepsEndWhenTheSchedulerFreezes();
 
+    void paperTheRecordCannotHold_data();
+    void paperTheRecordCannotHold();
+    void linesOfOtherDestinationsKept_data();
+    void linesOfOtherDestinationsKept();
+    void defaultLineKeptWithoutHome();
+    void programsChangingOptionsAtOnce();
+
     // Last: removes the queues.
     void emptySpoolerListsNothing();
 
 private:
     QString userOptions() const;
     void writeUserOptions(const QString& text);
+    QString optionsCupsReads(const QString& home);
     std::unique_ptr<QTimer> acceptModalDialogLater(const std::function<bool(QWidget*)>& isTheDialog);
 
     CupsScheduler m_cups;
@@ -424,6 +441,21 @@ void tst_printer::writeUserOptions(const QString& text)
     QFile file(m_cups.userOptionsPath());
     QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     QVERIFY(file.write(text.toUtf8()) == text.toUtf8().size());
+}
+
+QString tst_printer::optionsCupsReads(const QString& home)
+{
+    // The options of every printer, of the instance the hand-written file names, and the default printer; empty
+    // when a tool fails.
+    QString read;
+    for (const QString& name : {alpha, alpha + QStringLiteral("/draft"), beta, group, photo, raw}) {
+        if (!m_cups.run(QStringLiteral("lpoptions"), {QStringLiteral("-p"), name}, home))
+            return QString();
+        read += name + QStringLiteral(": ") + m_cups.output() + QLatin1Char('\n');
+    }
+    if (!m_cups.run(QStringLiteral("lpstat"), {QStringLiteral("-d")}, home))
+        return QString();
+    return read + m_cups.output();
 }
 
 std::unique_ptr<QTimer> tst_printer::acceptModalDialogLater(const std::function<bool(QWidget*)>& isTheDialog)
@@ -1109,6 +1141,8 @@ void tst_printer::optionsFileAsTheToolWritesIt_data()
 
 void tst_printer::optionsFileAsTheToolWritesIt()
 {
+    // What CUPS reads from the file after a change is what it reads after the same change by the tool (which
+    // writes every line anew, where the object changes only the printer's own).
     QFETCH(Change, change);
     QFETCH(QStringList, tool);
     const QTemporaryDir toolHome(m_cups.homePath() + QStringLiteral("/../tool-XXXXXX"));
@@ -1122,9 +1156,9 @@ void tst_printer::optionsFileAsTheToolWritesIt()
     QCOMPARE(change(object), QStringLiteral("1"));
     QVERIFY2(m_cups.run(QStringLiteral("lpoptions"), tool, toolHome.path()), qPrintable(m_cups.error()));
 
-    QFile toolFile(toolOptions);
-    QVERIFY(toolFile.open(QIODevice::ReadOnly));
-    QCOMPARE(userOptions(), QString::fromUtf8(toolFile.readAll()));
+    const QString read = optionsCupsReads(m_cups.homePath());
+    QVERIFY2(!read.isEmpty(), qPrintable(m_cups.error()));
+    QCOMPARE(read, optionsCupsReads(toolHome.path()));
     QVERIFY(userOptions() != handWritten);
 }
 
@@ -2111,6 +2145,17 @@ void tst_printer::silentSchedulerEndsEveryCall_data()
     QTest::newRow("set default, address drops connections") << setDefault << Freeze::unreachable << "-1";
     QTest::newRow("default printer, address drops connections") << defaultName << Freeze::unreachable << "";
     QTest::newRow("device context, address drops connections") << direct << Freeze::unreachable << "-1";
+    // A server that takes the request and sends its answer one byte every 0.15 s: each of libcups's waits gets a
+    // byte before it times out.
+    QTest::newRow("printer list, answer trickles") << list << Freeze::trickling << "-1kept";
+    QTest::newRow("driver name, answer trickles") << driver << Freeze::trickling << "";
+    QTest::newRow("attributes, answer trickles") << attributes << Freeze::trickling << "-1";
+    QTest::newRow("paper, answer trickles") << paper << Freeze::trickling << "-1";
+    QTest::newRow("set paper, answer trickles") << setPaper << Freeze::trickling << "-1";
+    QTest::newRow("set orientation, answer trickles") << turn << Freeze::trickling << "-1";
+    QTest::newRow("set default, answer trickles") << setDefault << Freeze::trickling << "-1";
+    QTest::newRow("default printer, answer trickles") << defaultName << Freeze::trickling << "";
+    QTest::newRow("device context, answer trickles") << direct << Freeze::trickling << "-1";
 }
 
 void tst_printer::silentSchedulerEndsEveryCall()
@@ -2147,6 +2192,8 @@ void tst_printer::silentSchedulerOpensNoDialog_data()
     QTest::newRow("page setup, frozen before") << true << Freeze::beforeTheCall;
     QTest::newRow("page setup, frozen while Qt builds it") << true << Freeze::afterTheSettingsRead;
     QTest::newRow("page setup, address drops connections") << true << Freeze::unreachable;
+    QTest::newRow("print dialog, answer trickles") << false << Freeze::trickling;
+    QTest::newRow("page setup, answer trickles") << true << Freeze::trickling;
 }
 
 void tst_printer::silentSchedulerOpensNoDialog()
@@ -2231,6 +2278,145 @@ void tst_printer::dialogStepsEndWhenTheSchedulerFreezes()
     QCOMPARE(result, n_printer::dialog_not_applied);
     QCOMPARE(userOptions(), before);
     QCOMPARE(object.of_getpbprinter(), alpha); // the scheduler answers again
+}
+
+void tst_printer::paperTheRecordCannotHold_data()
+{
+    QTest::addColumn<QString>("stored"); // the generic queue's option, set with the lpoptions tool
+    QTest::addColumn<int>("result");
+    QTest::addColumn<int>("paper");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("length");
+
+    // The record holds a size in 16-bit tenths of a millimetre: 6553.5 mm at most. CUPS applies a custom PageSize
+    // whatever its size.
+    QTest::newRow("6600 x 6600 mm") << "PageSize=Custom.6600x6600mm" << -1 << -7 << -7 << -7;
+    QTest::newRow("6553.6 mm, a tenth too wide") << "PageSize=Custom.6553.6x100mm" << -1 << -7 << -7 << -7;
+    QTest::newRow("negative size") << "PageSize=Custom.-10x-10" << -1 << -7 << -7 << -7;
+    QTest::newRow("6553.5 mm, the widest it holds") << "PageSize=Custom.6553.5x100mm" << 1 << 256 << 65535 << 1000;
+    // A media size beyond the driver's custom sizes: CUPS applies the driver's default.
+    QTest::newRow("media of 6600 x 6600 mm") << "media=custom_big_6600x6600mm" << 1 << 9 << 2100 << 2970;
+}
+
+void tst_printer::paperTheRecordCannotHold()
+{
+    // A stored paper that the record cannot hold fails the read, as the setter refuses it, and is never read as
+    // another size.
+    QFETCH(QString, stored);
+    QVERIFY2(m_cups.run(QStringLiteral("lpoptions"), {QStringLiteral("-p"), alpha, QStringLiteral("-o"), stored}),
+             qPrintable(m_cups.error()));
+    n_printer object;
+    int paper = -7, width = -7, length = -7;
+    QTEST(object.of_getpapersize(alpha, paper, width, length), "result");
+    QTEST(paper, "paper");
+    QTEST(width, "width");
+    QTEST(length, "length");
+}
+
+void tst_printer::linesOfOtherDestinationsKept_data()
+{
+    QTest::addColumn<QString>("before"); // the user's options file
+    QTest::addColumn<Change>("change");
+    QTest::addColumn<QString>("after");
+
+    const Change photoA4 = [](n_printer& o) { return QString::number(o.of_setpapersize(photo, 9, 0, 0)); };
+    const Change betaA5 = [](n_printer& o) { return QString::number(o.of_setpapersize(beta, 11, 0, 0)); };
+    const Change betaDefault = [](n_printer& o) { return QString::number(o.of_setdefault(beta)); };
+    const QString photoLine = QStringLiteral("Dest fm_photo media=iso_a4_210x297mm\n");
+
+    // A queue of another server, or a temporary one, that the scheduler does not list now keeps its lines for
+    // when it is there again.
+    QTest::newRow("Default line of a queue not listed")
+        << "Default fm_gone media=A4\n" << photoA4 << "Default fm_gone media=A4\n" + photoLine;
+    QTest::newRow("options of a queue not listed and of its instance")
+        << "Dest fm_gone copies=2\nDest fm_gone/draft copies=3\n" << photoA4
+        << "Dest fm_gone copies=2\nDest fm_gone/draft copies=3\n" + photoLine;
+    QTest::newRow("Default line of a queue not listed, another made the default")
+        << "Default fm_gone media=A4\n" << betaDefault << "Dest fm_gone media=A4\nDefault fm_beta\n";
+    QTest::newRow("comments, blank lines and spacing of other printers") << handWritten << photoA4
+                                                                         << handWritten + photoLine;
+    QTest::newRow("the changed printer's line alone changes")
+        << handWritten << betaA5
+        << "# kept by hand\n\nDefault fm_alpha sides=two-sided-long-edge\n"
+           "Dest fm_beta job-sheets=none,none media=iso_a5_148x210mm print-quality=5\n"
+           "Dest fm_alpha/draft print-quality=3 job-name=\"a \\\"b\\\"\"\n";
+}
+
+void tst_printer::linesOfOtherDestinationsKept()
+{
+    // A change rewrites the lines it means to change, and every other line of the file stays as it was.
+    QFETCH(QString, before);
+    QFETCH(Change, change);
+    writeUserOptions(before);
+    n_printer object;
+    QCOMPARE(change(object), QStringLiteral("1"));
+    QTEST(userOptions(), "after");
+}
+
+void tst_printer::defaultLineKeptWithoutHome()
+{
+    // With HOME unset libcups reads and writes the options file under the account's home, and so does the
+    // object: a change there keeps the user's Default line, as the lpoptions tool does. The call runs with a
+    // private folder mounted over the account's home, in a mount namespace of its own.
+    const QTemporaryDir account(m_cups.homePath() + QStringLiteral("/../account-XXXXXX"));
+    QVERIFY(account.isValid());
+    const QString options = account.path() + QStringLiteral("/.cups/lpoptions");
+    QVERIFY(QDir().mkpath(QFileInfo(options).path()));
+    QFile file(options);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.write("Default fm_alpha sides=two-sided-long-edge\n") > 0);
+    file.close();
+
+    QProcess call;
+    call.start(QStringLiteral(FM_PRINTER_CALL),
+               {QStringLiteral("--account-home"), account.path(), QStringLiteral("setpaper"), photo, QStringLiteral("9")});
+    QVERIFY(call.waitForFinished(20000));
+    if (call.exitCode() == 3)
+        QSKIP(qPrintable(QString::fromLocal8Bit(call.readAllStandardError())));
+    QCOMPARE(call.exitCode(), 0);
+    QCOMPARE(call.readAllStandardOutput().trimmed(), QByteArray("1"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), QByteArray("Default fm_alpha sides=two-sided-long-edge\nDest fm_photo media=iso_a4_210x297mm\n"));
+    QCOMPARE(userOptions(), QString()); // the test's own HOME is left alone
+}
+
+void tst_printer::programsChangingOptionsAtOnce()
+{
+    // Two programs change options at the same moment, each on a printer of its own, round after round: each
+    // reports 1, and both changes are in effect.
+    constexpr int rounds = 20;
+    const QStringList calls[] = {{QStringLiteral("--wait"), QStringLiteral("setpaper"), alpha, QStringLiteral("11")},
+                                 {QStringLiteral("--wait"), QStringLiteral("setorientation"), photo, QStringLiteral("2")}};
+    for (int round = 0; round < rounds; ++round) {
+        QFile::remove(m_cups.userOptionsPath());
+        QProcess programs[2];
+        for (int i = 0; i < 2; ++i)
+            programs[i].start(QStringLiteral(FM_PRINTER_CALL), calls[i]);
+        for (QProcess& program : programs)
+            QVERIFY(program.waitForReadyRead(10000) && program.readLine() == "ready\n");
+        for (QProcess& program : programs)
+            program.write("\n");
+        for (QProcess& program : programs)
+            QVERIFY(program.waitForBytesWritten(10000));
+        QByteArray results;
+        for (QProcess& program : programs) {
+            QVERIFY(program.waitForFinished(10000));
+            results += program.readAllStandardOutput();
+        }
+
+        n_printer object;
+        int paper = 0, width = 0, length = 0;
+        QVariant orientation;
+        QCOMPARE(object.of_printer(photo, 7, orientation, paper, width, length), 1);
+        QCOMPARE(object.of_getpapersize(alpha, paper, width, length), 1);
+        QVERIFY2(results.simplified() == "1 1" && paper == n_printer::dmpaper_a5
+                     && orientation.toUInt() == n_printer::dmorient_landscape,
+                 qPrintable(QStringLiteral("round %1: results %2, paper of fm_alpha %3, orientation of fm_photo %4")
+                                .arg(round)
+                                .arg(QString::fromLatin1(results.simplified()))
+                                .arg(paper)
+                                .arg(orientation.toUInt())));
+    }
 }
 
 void tst_printer::emptySpoolerListsNothing()
