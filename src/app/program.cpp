@@ -5,6 +5,7 @@
 #include "app/window_classes.h"
 #include "runtime/accessibility.h"
 #include "runtime/fonts.h"
+#include "runtime/qt_translation.h"
 #include "runtime/style.h"
 
 #include <QApplication>
@@ -24,6 +25,7 @@ int runProgram(int argc, char *argv[])
     // each worker keeps its stack and a heap arena of its own for the rest of the run. The program's
     // pictures and windows are small: one worker is enough.
     QThreadPool::globalInstance()->setMaxThreadCount(1);
+    rt::installQtTranslation();
     rt::installFontSubstitutions();
     rt::installAccessibleButtons();
     rt::installStyle();

@@ -1,8 +1,10 @@
 // The program's entry: Qt's own command-line options take no effect, a screen reader's toggle on a check
-// box is a click, and Qt scales a large picture on one worker thread at most. Each run ends at the
-// connection failure (the data source's file is missing), where the running application is examined.
+// box is a click, Qt scales a large picture on one worker thread at most, and Qt's own texts are Chinese
+// whatever the desktop's language. Each run ends at the connection failure (the data source's file is
+// missing), where the running application is examined.
 #include "app/program.h"
 #include "runtime/messagebox.h"
+#include "score/my_maskedit.h"
 #include "test_data_source.h"
 
 #include <QAccessible>
@@ -10,6 +12,9 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLocale>
+#include <QMenu>
+#include <QProcess>
 #include <QStyle>
 #include <QtTest>
 #include <memory>
@@ -96,6 +101,72 @@ private slots:
         QCOMPARE(runProgram(1, argv), 1);
         QVERIFY2(before > 0 && after - before <= 1,
                  qPrintable(QStringLiteral("%1 threads, then %2").arg(before).arg(after)));
+    }
+
+    // The menu a right-click on the numeric edit opens, under this process's desktop language.
+    void editMenuReadsChinese()
+    {
+        QByteArray program("fitmarkel");
+        char *argv[] = {program.data(), nullptr};
+        QStringList items;
+        QString locale, systemLocale, printTitle;
+        rt::MessageBoxRecorder boxes;
+        boxes.onShow = [&](const rt::ShownBox &) {
+            QWidget window;
+            auto *edit = new my_maskedit(&window);
+            edit->setText(QStringLiteral("12.5"));
+            window.show();
+            QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(4, 4), edit->mapToGlobal(QPoint(4, 4)));
+            QApplication::sendEvent(edit, &click);
+            if (auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())) {
+                for (const QAction *action : menu->actions()) {
+                    if (!action->isSeparator())
+                        items << action->text().section(QLatin1Char('\t'), 0, 0);
+                }
+                menu->close();
+            }
+            // The print dialog's title, from the same catalogue.
+            printTitle = QCoreApplication::translate("QPrintDialog", "Print");
+            locale = QLocale().name();
+            systemLocale = QLocale::system().name();
+        };
+        QCOMPARE(runProgram(1, argv), 1);
+        const QStringList chinese{QStringLiteral("撤消(&U)"), QStringLiteral("重做(&R)"), QStringLiteral("剪切(&T)"),
+                                  QStringLiteral("复制(&C)"), QStringLiteral("粘贴(&P)"), QStringLiteral("删除"),
+                                  QStringLiteral("全选")};
+        QCOMPARE(items, chinese);
+        QCOMPARE(printTitle, QStringLiteral("打印"));
+        // Only texts change: numbers and dates keep the desktop's locale.
+        QCOMPARE(locale, systemLocale);
+    }
+
+    // The same in a process of its own per desktop language: Qt reads the language once per process.
+    void editMenuReadsChineseWhateverTheLanguage_data()
+    {
+        QTest::addColumn<QStringList>("variables");
+        QTest::newRow("LANG=C") << QStringList{QStringLiteral("LANG=C")};
+        QTest::newRow("LANG=en_US.UTF-8") << QStringList{QStringLiteral("LANG=en_US.UTF-8")};
+        QTest::newRow("no language variable at all") << QStringList{};
+        QTest::newRow("LC_ALL=de_DE.UTF-8") << QStringList{QStringLiteral("LC_ALL=de_DE.UTF-8")};
+        QTest::newRow("LANG=zh_CN.UTF-8 with LANGUAGE=en")
+            << QStringList{QStringLiteral("LANG=zh_CN.UTF-8"), QStringLiteral("LANGUAGE=en")};
+    }
+
+    void editMenuReadsChineseWhateverTheLanguage()
+    {
+        QFETCH(QStringList, variables);
+        QStringList environment;
+        for (const QString &variable : QProcess::systemEnvironment()) {
+            const QString name = variable.section(QLatin1Char('='), 0, 0);
+            if (name != QLatin1String("LANG") && name != QLatin1String("LANGUAGE") && !name.startsWith(QLatin1String("LC_")))
+                environment << variable;
+        }
+        QProcess child;
+        child.setEnvironment(environment + variables);
+        child.setProcessChannelMode(QProcess::MergedChannels);
+        child.start(QStringLiteral("/proc/self/exe"), {QStringLiteral("editMenuReadsChinese")});
+        QVERIFY(child.waitForFinished(60000));
+        QVERIFY2(child.exitStatus() == QProcess::NormalExit && child.exitCode() == 0, child.readAll().constData());
     }
 };
 
