@@ -2,6 +2,7 @@
 
 #include "app/book.h"
 #include "app/pictures.h"
+#include "app/text_font.h"
 #include "app/window_classes.h"
 #include "runtime/accessibility.h"
 #include "runtime/fonts.h"
@@ -26,7 +27,7 @@ int runProgram(int argc, char *argv[])
     // pictures and windows are small: one worker is enough.
     QThreadPool::globalInstance()->setMaxThreadCount(1);
     rt::installQtTranslation();
-    rt::installFontSubstitutions();
+    rt::installFontSubstitutions(installTextFont());
     rt::installAccessibleButtons();
     rt::installStyle();
     QApplication::setWindowIcon(pictures::appIcon());

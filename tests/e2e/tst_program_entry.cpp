@@ -1,8 +1,10 @@
 // The program's entry: Qt's own command-line options take no effect, a screen reader's toggle on a check
-// box is a click, Qt scales a large picture on one worker thread at most, and Qt's own texts are Chinese
-// whatever the desktop's language. Each run ends at the connection failure (the data source's file is
-// missing), where the running application is examined.
+// box is a click, Qt scales a large picture on one worker thread at most, Qt's own texts are Chinese
+// whatever the desktop's language, and the Chinese texts come from the program's text font exactly as
+// from the installed font they were taken from. Each run ends at the connection failure (the data
+// source's file is missing), where the running application is examined.
 #include "app/program.h"
+#include "runtime/fonts.h"
 #include "runtime/messagebox.h"
 #include "score/my_maskedit.h"
 #include "test_data_source.h"
@@ -12,10 +14,14 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFontInfo>
 #include <QLocale>
 #include <QMenu>
+#include <QPainter>
 #include <QProcess>
+#include <QRawFont>
 #include <QStyle>
+#include <QTextLayout>
 #include <QtTest>
 #include <memory>
 #include <vector>
@@ -101,6 +107,87 @@ private slots:
         QCOMPARE(runProgram(1, argv), 1);
         QVERIFY2(before > 0 && after - before <= 1,
                  qPrintable(QStringLiteral("%1 threads, then %2").arg(before).arg(after)));
+    }
+
+    void textsDrawnFromTheTextFont_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("pixels");
+        QTest::addColumn<int>("weight");
+        QTest::newRow("status bar, 16 px") << QStringLiteral("就绪") << 16 << 400;
+        QTest::newRow("start window's title, 21 px bold") << QStringLiteral("登录管理系统") << 21 << 700;
+        QTest::newRow("full-width brackets and digits, 12 px") << QStringLiteral("（次/1分钟） 2024") << 12 << 400;
+        QTest::newRow("grade word, 35 px bold") << QStringLiteral("不及格") << 35 << 700;
+        // A character of none of the program's texts comes from the installed font.
+        QTest::newRow("Qt's own text beside the program's, 12 px") << QStringLiteral("撤消 打印") << 12 << 400;
+    }
+
+    void textsDrawnFromTheTextFont()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, pixels);
+        QFETCH(int, weight);
+        QByteArray program("fitmarkel");
+        char *argv[] = {program.data(), nullptr};
+        QString family;
+        bool outsideCovered = true;
+        QImage drawn, installed;
+        rt::MessageBoxRecorder boxes;
+        boxes.onShow = [&](const rt::ShownBox &) {
+            const QFont font = rt::fontOfTextSize(QStringLiteral("宋体"), pixels, weight);
+            family = QFontInfo(font).family();
+            outsideCovered = QRawFont::fromFont(font).supportsCharacter(QChar(0x64A4)); // 撤
+            QFont reference = font;
+            reference.setFamily(QStringLiteral("WenQuanYi Micro Hei"));
+            auto draw = [&](const QFont &f) {
+                QImage image(pixels * (text.size() + 2), pixels * 2, QImage::Format_RGB32);
+                image.fill(Qt::white);
+                QPainter painter(&image);
+                painter.setFont(f);
+                painter.drawText(image.rect(), Qt::AlignCenter, text);
+                return image;
+            };
+            drawn = draw(font);
+            installed = draw(reference);
+        };
+        QCOMPARE(runProgram(1, argv), 1);
+        QCOMPARE(family, QStringLiteral("Fitmarkel Micro Hei"));
+        QVERIFY(!outsideCovered);
+        QImage blank = installed;
+        blank.fill(Qt::white);
+        QVERIFY(installed != blank);
+        QVERIFY(drawn == installed);
+    }
+
+    // Chinese in the windows' Latin fonts and in the standard font of menus and message boxes; their
+    // Latin letters stay with their own faces.
+    void chineseOfEveryFontFromTheTextFont_data()
+    {
+        QTest::addColumn<QString>("face");
+        QTest::newRow("standard font") << QString();
+        QTest::newRow("Arial") << QStringLiteral("Arial");
+        QTest::newRow("Courier New") << QStringLiteral("Courier New");
+        QTest::newRow("MS Sans Serif") << QStringLiteral("MS Sans Serif");
+    }
+
+    void chineseOfEveryFontFromTheTextFont()
+    {
+        QFETCH(QString, face);
+        QByteArray program("fitmarkel");
+        char *argv[] = {program.data(), nullptr};
+        QStringList families;
+        rt::MessageBoxRecorder boxes;
+        boxes.onShow = [&](const rt::ShownBox &) {
+            QTextLayout layout(QStringLiteral("Version 系统管理"), face.isEmpty() ? QApplication::font() : rt::font(face, 9));
+            layout.beginLayout();
+            layout.createLine();
+            layout.endLayout();
+            for (const QGlyphRun &run : layout.glyphRuns())
+                families << run.rawFont().familyName();
+        };
+        QCOMPARE(runProgram(1, argv), 1);
+        QCOMPARE(families.size(), 2);
+        QCOMPARE(families.filter(QStringLiteral("Fitmarkel Micro Hei"), Qt::CaseInsensitive).size(), 1);
     }
 
     // The menu a right-click on the numeric edit opens, under this process's desktop language.
