@@ -109,6 +109,7 @@ private slots:
                  qPrintable(QStringLiteral("%1 threads, then %2").arg(before).arg(after)));
     }
 
+    // The program's Chinese comes from its text font and looks exactly as from the installed font.
     void textsDrawnFromTheTextFont_data()
     {
         QTest::addColumn<QString>("text");
@@ -178,7 +179,8 @@ private slots:
         QStringList families;
         rt::MessageBoxRecorder boxes;
         boxes.onShow = [&](const rt::ShownBox &) {
-            QTextLayout layout(QStringLiteral("Version 系统管理"), face.isEmpty() ? QApplication::font() : rt::font(face, 9));
+            QTextLayout layout(QStringLiteral("Version 系统管理"),
+                               face.isEmpty() ? QApplication::font() : rt::font(face, 9));
             layout.beginLayout();
             layout.createLine();
             layout.endLayout();
@@ -245,7 +247,9 @@ private slots:
         QStringList environment;
         for (const QString &variable : QProcess::systemEnvironment()) {
             const QString name = variable.section(QLatin1Char('='), 0, 0);
-            if (name != QLatin1String("LANG") && name != QLatin1String("LANGUAGE") && !name.startsWith(QLatin1String("LC_")))
+            const bool language = name == QLatin1String("LANG") || name == QLatin1String("LANGUAGE")
+                || name.startsWith(QLatin1String("LC_"));
+            if (!language)
                 environment << variable;
         }
         QProcess child;
