@@ -10,6 +10,7 @@ RUN_PACKAGES=(
   qt6-base-dev libqt6sql6-odbc
   odbcinst unixodbc-dev libsqliteodbc sqlite3
   fonts-wqy-microhei fonts-liberation fonts-dejavu-core
+  qt6-translations-l10n python3-fonttools
   libcups2-dev libxcb1-dev
 )
 # What the tests need beside: a private print scheduler, a private PostgreSQL server, the desktop entry's check,

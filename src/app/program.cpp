@@ -2,9 +2,11 @@
 
 #include "app/book.h"
 #include "app/pictures.h"
+#include "app/text_font.h"
 #include "app/window_classes.h"
 #include "runtime/accessibility.h"
 #include "runtime/fonts.h"
+#include "runtime/qt_translation.h"
 #include "runtime/style.h"
 
 #include <QApplication>
@@ -24,7 +26,8 @@ int runProgram(int argc, char *argv[])
     // each worker keeps its stack and a heap arena of its own for the rest of the run. The program's
     // pictures and windows are small: one worker is enough.
     QThreadPool::globalInstance()->setMaxThreadCount(1);
-    rt::installFontSubstitutions();
+    rt::installQtTranslation();
+    rt::installFontSubstitutions(installTextFont());
     rt::installAccessibleButtons();
     rt::installStyle();
     QApplication::setWindowIcon(pictures::appIcon());

@@ -1,8 +1,8 @@
 #include "kit/uo_microbarutil.h"
 
+#include "runtime/fonts.h"
 #include "runtime/registry.h"
 
-#include <QFont>
 #include <QMainWindow>
 #include <QStatusBar>
 
@@ -21,8 +21,6 @@ void uo_microbarutil::of_initmicrobar(QWidget *aw_frame, int runtimeMajorVersion
     if (runtimeMajorVersion < 6 || runtimeMajorVersion > 8)
         return;
     // The font is a Win32 LOGFONT height: a negative one is the character height in pixels.
-    QFont font(QStringLiteral("宋体"));
-    font.setPixelSize(-kFontHeight);
-    bar->setFont(font);
+    bar->setFont(rt::fontOfTextSize(QStringLiteral("宋体"), -kFontHeight));
     bar->setFixedHeight(kBarHeight);
 }

@@ -1,14 +1,17 @@
 #include "runtime/fonts.h"
 
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QStringList>
 
 namespace rt {
 
-void installFontSubstitutions()
+void installFontSubstitutions(const QString &textFamily)
 {
-    const QStringList cjk{QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
-                          QStringLiteral("Droid Sans Fallback")};
+    QStringList cjk{QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC"),
+                    QStringLiteral("Droid Sans Fallback")};
+    if (!textFamily.isEmpty())
+        cjk.prepend(textFamily);
     auto substitute = [&](const QString &face, const QStringList &latin) {
         QFont::insertSubstitutions(face, latin + cjk);
     };
@@ -18,6 +21,16 @@ void installFontSubstitutions()
                {QStringLiteral("Liberation Mono"), QStringLiteral("DejaVu Sans Mono")});
     substitute(QStringLiteral("宋体"), {});
     substitute(QStringLiteral("SimSun"), {});
+    if (!textFamily.isEmpty()) {
+        // Asked for the Chinese of the standard font (menus, message boxes), the desktop's font
+        // configuration would answer with the installed CJK font: the text font comes first there too,
+        // after the face the standard font stands for.
+        const QString standardFamily = QGuiApplication::font().family();
+        const QString standardFace = QFontInfo(QGuiApplication::font()).family();
+        substitute(standardFace, {});
+        if (standardFamily != standardFace)
+            substitute(standardFamily, {standardFace});
+    }
 
     // Glyphs are hinted by the fonts' own instructions, as the old platform drew them. FreeType's
     // automatic hinter, Qt's default here, measures about a hundred sample glyphs of a CJK font before

@@ -1,12 +1,13 @@
 #pragma once
 // Fonts are requested by the names of the window definitions; substitutions map them onto installed
-// fonts with a CJK fallback, so the Chinese texts render on a Debian machine.
+// fonts with a CJK fallback, so the Chinese texts render on a Debian machine. `textFamily`, when given,
+// is a font holding the program's own characters, tried before the installed CJK fonts.
 #include <QFont>
 #include <QString>
 
 namespace rt {
 
-void installFontSubstitutions();
+void installFontSubstitutions(const QString &textFamily = QString());
 // A font of `points` size; weight 400 normal, 700 bold.
 QFont font(const QString &face, int points, int weight = 400);
 // A font given as the runtime's TextSize: negative is a size in points (the form in which the window
