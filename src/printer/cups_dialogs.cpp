@@ -88,13 +88,16 @@ void startFrom(QPrinter& printer, const DevMode& devMode)
         printer.setDuplex(duplex_modes[devMode.dmDuplex - duplex_simplex]);
 }
 
+// A size the record cannot hold leaves its width and length 0.
 void setPaper(DevMode& devMode, const QPageSize& size)
 {
     const QSizeF mm = size.size(QPageSize::Millimeter);
     const int number = size.id() == QPageSize::Custom ? 0 : size.windowsId();
-    devMode.dmPaperSize = number > 0 && number < c::dmpaper_user ? std::uint16_t(number) : c::dmpaper_user;
-    devMode.dmPaperWidth = std::uint16_t(std::lround(mm.width() * 10));
-    devMode.dmPaperLength = std::uint16_t(std::lround(mm.height() * 10));
+    const auto paper = paperOfSize(mm.width() * 100, mm.height() * 100,
+                                   number > 0 && number < c::dmpaper_user ? std::uint16_t(number) : c::dmpaper_user);
+    devMode.dmPaperSize = paper ? paper->number : c::dmpaper_user;
+    devMode.dmPaperWidth = paper ? paper->width : 0;
+    devMode.dmPaperLength = paper ? paper->length : 0;
 }
 
 void setOrientation(DevMode& devMode, QPageLayout::Orientation orientation)
@@ -431,6 +434,8 @@ void takeChoice(const QPrinter& printer, const CupsPlatform::Shown& shown, const
     } else if (const auto settings = PageSettings::in(*pageSettings)) {
         settings->readInto(chosen);
     }
+    if (chosen.dmPaperWidth == 0 || chosen.dmPaperLength == 0)
+        return; // a paper the record cannot hold
     devMode = shown.stored ? changedByTheUser(*shown.stored, shown.shown, chosen)
                            : chosenWithoutStored(shown.shown, chosen);
     devNames = makeDevNames(shown.driver, shown.name, shown.port, sameName(defaultName, shown.name));

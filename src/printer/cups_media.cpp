@@ -34,15 +34,6 @@ std::optional<std::uint16_t> tenths(double hundredths)
     return std::uint16_t((std::lround(hundredths) + 5) / 10);
 }
 
-std::optional<Paper> paperOfSize(double width, double length, std::uint16_t number)
-{
-    const auto tenthsWide = tenths(width);
-    const auto tenthsLong = tenths(length);
-    if (!tenthsWide || !tenthsLong)
-        return std::nullopt;
-    return Paper{number, *tenthsWide, *tenthsLong};
-}
-
 const pwg_media_t* pwgOfMedia(const QString& media)
 {
     if (media.isEmpty())
@@ -82,6 +73,15 @@ constexpr DuplexChoice duplex_choices[] = {
     {"None", "one-sided"}, {"DuplexNoTumble", "two-sided-long-edge"}, {"DuplexTumble", "two-sided-short-edge"}};
 
 } // namespace
+
+std::optional<Paper> paperOfSize(double width, double length, std::uint16_t number)
+{
+    const auto tenthsWide = tenths(width);
+    const auto tenthsLong = tenths(length);
+    if (!tenthsWide || !tenthsLong)
+        return std::nullopt;
+    return Paper{number, *tenthsWide, *tenthsLong};
+}
 
 std::optional<Paper> paperOfMedia(const QString& media)
 {

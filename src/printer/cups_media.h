@@ -24,6 +24,9 @@ struct Paper {
     std::uint16_t length = 0;
 };
 std::optional<Paper> paperOfMedia(const QString& media);
+// The paper of a size given in hundredths of a millimetre, as the record keeps it (to the nearest tenth); nullopt
+// for a size it cannot hold.
+std::optional<Paper> paperOfSize(double width, double length, std::uint16_t number);
 // The name names a size (its PWG, legacy or PPD name), whether or not the record can hold it.
 bool mediaNamesSize(const QString& media);
 // The keyword of a media option that names its size: the option holds a size, and source or type keywords,

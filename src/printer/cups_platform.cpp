@@ -465,14 +465,19 @@ SetPrinterResult CupsPlatform::setPrinter(PrinterHandle& printer, const PrinterI
     const PlatformCall call(*this);
     if (!(info.attributes & c::printer_attribute_default))
         return SetPrinterResult::done;
-    // The user's programs take the environment's default over the stored one; set but empty, it leaves them none.
-    const auto environment = defaultFromEnvironment();
-    if (environment && !sameName(*environment, printer.name()))
+    if (defaultOverridden(printer.name()))
         return SetPrinterResult::overridden;
     http_t* http = connection();
     if (!http || !storeUserOptions(http, printer.name(), {}, {}, true))
         return SetPrinterResult::refused;
     return SetPrinterResult::done;
+}
+
+bool CupsPlatform::defaultOverridden(const QString& printerName)
+{
+    // The user's programs take the environment's default over the stored one; set but empty, it leaves them none.
+    const auto environment = defaultFromEnvironment();
+    return environment && !sameName(*environment, printerName);
 }
 
 std::optional<std::vector<std::uint16_t>> CupsPlatform::deviceCapabilitiesPapers(const QString& device,

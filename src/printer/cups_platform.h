@@ -27,6 +27,7 @@ public:
     std::unique_ptr<PrinterHandle> openPrinter(const QString& printerName) override;
     std::optional<PrinterInfo2> getPrinter(PrinterHandle& printer) override;
     SetPrinterResult setPrinter(PrinterHandle& printer, const PrinterInfo2& info) override;
+    bool defaultOverridden(const QString& printerName) override;
     std::optional<std::vector<std::uint16_t>> deviceCapabilitiesPapers(const QString& device,
                                                                      const QString& port) override;
     std::optional<DevMode> documentPropertiesOut(PrinterHandle& printer) override;

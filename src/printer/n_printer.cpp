@@ -261,9 +261,11 @@ int n_printer::applyDialogChoice(const std::optional<DevMode>& devMode, const st
     if (printername.isEmpty())
         return dialog_not_applied;
     // The settings are stored first, and the printer is made the default only once they took: settings the
-    // printer refuses leave everything as it was. A record that names no field (a printer without document
-    // settings, on which the user changed nothing) has nothing to store. The choice counts as applied only when
-    // both took.
+    // printer refuses, or a default that the environment would override, leave everything as it was. A record
+    // that names no field (a printer without document settings, on which the user changed nothing) has nothing to
+    // store. The choice counts as applied only when both took.
+    if (m_platform.defaultOverridden(printername))
+        return dialog_not_applied;
     if (devMode->dmFields != 0 && of_modifyprinter(printername, *devMode) != 1)
         return dialog_not_applied;
     return of_setdefault(printername) == 1 ? 1 : dialog_not_applied;

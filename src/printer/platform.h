@@ -100,6 +100,9 @@ public:
     virtual std::optional<PrinterInfo2> getPrinter(PrinterHandle& printer) = 0;
     // Applies a changed record; only the default bit of the attributes is taken.
     virtual SetPrinterResult setPrinter(PrinterHandle& printer, const PrinterInfo2& info) = 0;
+    // Whether the environment names another default for the user's programs, so that making this printer the
+    // default would be overridden (setPrinter then answers overridden).
+    virtual bool defaultOverridden(const QString& printerName) = 0;
     // The paper numbers the printer's driver lists, in its order; nullopt when it cannot list them.
     virtual std::optional<std::vector<std::uint16_t>> deviceCapabilitiesPapers(const QString& device,
                                                                              const QString& port) = 0;

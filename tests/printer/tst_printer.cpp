@@ -344,6 +344,8 @@ private slots:
     void printSetupOkWithoutChoiceAppliesNothing();
     void printSetupRefusedSettingsReported_data();
     void printSetupRefusedSettingsReported();
+    void defaultOverriddenChangesNothing_data();
+    void defaultOverriddenChangesNothing();
     void printSetupRefusedDefaultReported();
     void pageSetupMarginsInOrder();
     void pageSetupCancelKeepsMargins();
@@ -1313,6 +1315,38 @@ void tst_printer::printSetupRefusedSettingsReported()
     n_printer object(platform);
     QCOMPARE(object.of_printsetup(nullptr), n_printer::dialog_not_applied);
     QCOMPARE(object.of_getpbprinter(), QString());
+    QCOMPARE(userOptions(), QString());
+}
+
+void tst_printer::defaultOverriddenChangesNothing_data()
+{
+    QTest::addColumn<QByteArray>("variable");
+    QTest::addColumn<QByteArray>("value");
+    // The user's programs would go on taking the environment's default: the choice is not applied, and the chosen
+    // printer's settings are not stored either.
+    QTest::newRow("LPDEST names another printer") << QByteArray("LPDEST") << QByteArray("fm_alpha");
+    QTest::newRow("PRINTER names another printer") << QByteArray("PRINTER") << QByteArray("fm_alpha");
+    QTest::newRow("LPDEST set but empty") << QByteArray("LPDEST") << QByteArray("");
+}
+
+void tst_printer::defaultOverriddenChangesNothing()
+{
+    QFETCH(QByteArray, variable);
+    QFETCH(QByteArray, value);
+    const EnvironmentVariable environment(variable.constData(), value);
+    TestPlatform platform;
+    platform.printDialog = choosing(beta, devMode(n_printer::dmpaper_a5, 1480, 2100, n_printer::dmorient_landscape));
+    platform.pageDialog = [&platform](printer::PageSetupDlg& record) {
+        printer::PrintDlg print;
+        const bool ok = platform.printDialog(print);
+        record.hDevMode = print.hDevMode;
+        record.hDevNames = print.hDevNames;
+        return ok;
+    };
+    n_printer object(platform);
+    QCOMPARE(object.of_printsetup(nullptr), n_printer::dialog_not_applied);
+    qint32 left = 0, right = 0, top = 0, bottom = 0;
+    QCOMPARE(object.of_pagesetup(nullptr, left, right, top, bottom), n_printer::dialog_not_applied);
     QCOMPARE(userOptions(), QString());
 }
 
