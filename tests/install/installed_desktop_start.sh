@@ -10,12 +10,7 @@
 #   installed_desktop_start.sh BUILD_DIR
 set -uo pipefail
 BUILD="$1"
-TMP="$(mktemp -d)"
-pids=()
-trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$TMP"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "PASS: $*"; }
+source "$(dirname -- "$0")/harness.sh"
 
 PREFIX="$TMP/it's a \"pre\$fix\" \`id\` 目录 x;y #z"
 cmake --install "$BUILD" --prefix "$PREFIX" >"$TMP/install.log" 2>&1 || { cat "$TMP/install.log"; exit 1; }

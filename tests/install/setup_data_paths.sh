@@ -8,12 +8,7 @@
 set -uo pipefail
 SRC="$1"
 PROGRAM="$(readlink -f "$2")"
-TMP="$(mktemp -d)"
-pids=()
-trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$TMP"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "PASS: $*"; }
+source "$(dirname -- "$0")/harness.sh"
 
 # A copy of the scripts and the data beside them, as a checkout and an installation hold them.
 copy() { # folder

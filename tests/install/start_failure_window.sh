@@ -9,12 +9,7 @@
 set -uo pipefail
 BUILD="$1"
 SRC="$2"
-TMP="$(mktemp -d)"
-pids=()
-trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done; rm -rf "$TMP"' EXIT
-failures=0
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-pass() { echo "PASS: $*"; }
+source "$(dirname -- "$0")/harness.sh"
 
 for tool in Xvfb gio xdotool xclip; do
   command -v "$tool" >/dev/null || { echo "needs $tool (apt-get install xvfb libglib2.0-bin xdotool xclip)"; exit 1; }

@@ -35,6 +35,23 @@ QString findTool(const QString& name)
 }
 
 // A connection attempt to the address, not waited for; -1 when it cannot be made.
+// A socket listening on a free port of 127.0.0.1, with its address; -1 when there is none.
+int listenOnLoopback(int backlog, sockaddr_in& address)
+{
+    address = {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    socklen_t length = sizeof address;
+    if (fd >= 0
+        && (::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd, backlog) != 0
+            || ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length) != 0)) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 int startConnecting(const sockaddr_in& address)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -256,15 +273,10 @@ bool CupsScheduler::addQueue(const QString& name, const QString& ppd, const QStr
 
 Blackhole::Blackhole()
 {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    socklen_t length = sizeof address;
+    sockaddr_in address;
     // A backlog of 0 keeps one pending connection; the system drops the attempts beyond it.
-    if (m_listener < 0 || ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
-        || ::listen(m_listener, 0) != 0
-        || ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0)
+    m_listener = listenOnLoopback(0, address);
+    if (m_listener < 0)
         return;
     m_port = ntohs(address.sin_port);
     for (int i = 0; i < 4 && !m_valid; ++i) {
@@ -295,19 +307,10 @@ QByteArray Blackhole::address() const
 
 TricklingServer::TricklingServer(std::chrono::milliseconds interval)
 {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    socklen_t length = sizeof address;
-    if (m_listener < 0 || ::bind(m_listener, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0
-        || ::listen(m_listener, 16) != 0
-        || ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        if (m_listener >= 0)
-            ::close(m_listener);
-        m_listener = -1;
+    sockaddr_in address;
+    m_listener = listenOnLoopback(16, address);
+    if (m_listener < 0)
         return;
-    }
     m_port = ntohs(address.sin_port);
     m_server = std::thread([this, interval] {
         // The answer to any request, far longer than a test waits for it whole.

@@ -1148,9 +1148,8 @@ void tst_printer::optionsFileAsTheToolWritesIt()
     QFETCH(Change, change);
     QFETCH(QStringList, tool);
     const QTemporaryDir toolHome(m_cups.homePath() + QStringLiteral("/../tool-XXXXXX"));
-    QVERIFY(toolHome.isValid());
     const QString toolOptions = toolHome.path() + QStringLiteral("/.cups/lpoptions");
-    QVERIFY(QDir().mkpath(QFileInfo(toolOptions).path()));
+    QVERIFY(toolHome.isValid() && QDir().mkpath(QFileInfo(toolOptions).path()));
     writeUserOptions(handWritten);
     QVERIFY(QFile::copy(m_cups.userOptionsPath(), toolOptions));
 
@@ -2086,9 +2085,8 @@ void tst_printer::instancesAsTheToolWritesThem()
     QFETCH(Change, change);
     QFETCH(QStringList, tool);
     const QTemporaryDir toolHome(m_cups.homePath() + QStringLiteral("/../tool-XXXXXX"));
-    QVERIFY(toolHome.isValid());
     const QString toolOptions = toolHome.path() + QStringLiteral("/.cups/lpoptions");
-    QVERIFY(QDir().mkpath(QFileInfo(toolOptions).path()));
+    QVERIFY(toolHome.isValid() && QDir().mkpath(QFileInfo(toolOptions).path()));
     writeUserOptions(QStringLiteral("Default fm_alpha\nDest fm_photo/inst copies=3 media=na_letter_8.5x11in\n"));
     QVERIFY(QFile::copy(m_cups.userOptionsPath(), toolOptions));
 
